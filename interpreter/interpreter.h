@@ -1,0 +1,211 @@
+// The interpreter: its whole state in one record, and the class whose routines work on it.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/host.h"
+
+// An array of the interpreter's whose every element access is bound-checked (host error 9).
+template <typename T, long N>
+struct CheckedArray {
+  std::array<T, N> cells{};
+  T& operator[](long index) {
+    check_index(index, N);
+    return cells[index];
+  }
+  const T& operator[](long index) const {
+    check_index(index, N);
+    return cells[index];
+  }
+  static constexpr long size() { return N; }
+};
+
+template <typename T>
+struct CheckedVector {
+  std::vector<T> cells;
+  T& operator[](long index) {
+    check_index(index, static_cast<long>(cells.size()));
+    return cells[index];
+  }
+  long size() const { return static_cast<long>(cells.size()); }
+};
+
+constexpr int kImmediateSlot = 26;
+constexpr int kFirstProgramSlot = 27;
+constexpr int kLastProgramSlot = 325;
+constexpr int kVariableA = 27;   // cells 27..52 are A..Z
+constexpr int kValueBase = 53;   // value stack base cell; values in 54..82
+constexpr int kValueTop = 82;
+constexpr int kGosubBase = 83;   // return stack cells 83..112
+constexpr int kArrayMarker = -6; // var_index of any word that begins with "@"
+constexpr int kEndOfLine = -1;   // cur_char past the end of the line
+
+// The interpreter's whole persistent state. Numbers are 16-bit signed, flags 0 or -1.
+struct InterpreterState {
+  std::string windows_dir;
+  std::string font_file;
+  std::string font_style;
+  int32_t font_handle = 0;
+  double video_segment = 0;
+  CheckedArray<std::string, 326> program_lines;
+  CheckedArray<int16_t, 113> int_cells;
+  CheckedVector<int16_t> byte_memory;
+  CheckedArray<int16_t, 21> fn_nesting;
+  CheckedArray<CheckedArray<int16_t, 31>, 5> for_stack;  // rows: 1 variable, 2 limit, 3 step, 4 resume slot
+  char quote_char = 0;
+  char break_char = 0;
+  int16_t gosub_top = 0;
+  int16_t trace_on = 0;
+  int16_t for_top = 0;
+  std::string typed_line;
+  std::string error_text;
+  int16_t cur_line_number = 0;
+  int16_t cur_slot = 0;
+  int32_t cur_pos = 0;          // 32 bits: loaded lines may be far longer than 32767 characters
+  int16_t number_value = 0;
+  int cur_char = kEndOfLine;    // lower-cased byte at cur_pos, kEndOfLine past the end
+  int16_t translated_flag = 0;
+  int16_t translated_slot = 0;
+  std::string untranslated_text;
+  std::string_view line_copy;   // follows program_lines(cur_slot) as of the last FetchChar
+  std::string word;
+  int32_t colon_pos = 0;
+  std::string file_name;
+  int16_t stmt_target = 0;
+  int16_t var_index = 0;
+  std::string input_text;
+  int32_t saved_cur_pos = 0;
+  std::string saved_line;
+  std::string number_format;
+  int16_t vpoke_flag = 0;
+  int16_t poke_count = 0;
+  CheckedArray<int16_t, 11> poke_args;
+  int16_t value_sp = 0;
+  int16_t fn_depth = 0;
+};
+
+// What a statement handler names as the next step; one trampoline loop carries it out.
+enum class Continuation { NextStatement, ExecStatement, RunSlot, MainLoop, Bye };
+
+// The low 16 bits of a value, read as a signed 16-bit number.
+int16_t WrapToInt16(int32_t value);
+
+// The 20 rows of the help screen, in code page 437.
+const std::array<std::string, 20>& help_lines();
+
+// Thrown where a statement is abandoned at once ("Illegal number", "Illegal Number"):
+// the message is already in error_text and the prompt follows.
+struct StatementAbandoned {};
+
+class Interpreter {
+ public:
+  explicit Interpreter(Host& host);
+
+  // Sets the two window settings; the host calls it before it opens its window.
+  static void WindowSettings(Host& host);
+  // Start-up, then the prompt loop for the rest of the process. Leaves only by HostShutdown.
+  void InterpreterMain();
+
+  const InterpreterState& state() const { return s; }
+
+ private:
+  // Start-up and the prompt loop.
+  Continuation StartUp();
+  void Trampoline(Continuation next);
+  Continuation Carry(Continuation next);
+  Continuation MainLoop();
+  Continuation ExecuteTyped();
+  Continuation StoreLine();
+  Continuation ExecLine();
+  Continuation ExecStatement();
+  Continuation NextStatement();
+  Continuation RunSlot();
+  Continuation RuntimeErrorHandler(uint32_t code);
+  void ReportHostError(uint32_t code);
+  Continuation Dispatch();
+  Continuation Fail(const char* message);
+  Continuation FailIfNone(const char* message);
+  void PrintItem(std::string_view text);
+  void EndLine();
+
+  // Scanner.
+  void FetchChar();
+  void FetchRawChar();
+  void SkipSpaces();
+  void ReadWord();
+  void ReadVariableWord();
+  void VariableIndex();
+  void ReadNumber();
+  void ReadNumberDigits(bool hexadecimal, uint32_t value, int significant_digits);
+  void SetErrorIfNone(const char* message);
+  [[noreturn]] void Abandon(const char* message);
+  std::string& CurrentLine();
+
+  // Program store.
+  void InsertLine();
+
+  // Expressions.
+  void EvalExpression();
+  void EvalRelational();
+  void EvalAdditive();
+  void EvalMultiplicative();
+  void EvalFactor();
+  void EvalHexConstant();
+  void PushValue(int16_t value);
+  void CombineTop(int op);
+  void DropTop();
+  void TranslateFunctions();
+  void ApplyFunctionToken();
+  void UndoTranslation();
+
+  // Statements.
+  Continuation ExecPrint();
+  Continuation PrintStringLiteral();
+  void PrintNumber();
+  Continuation ExecInput();
+  Continuation ExecOutchar();
+  Continuation ExecIf();
+  Continuation ExecFor();
+  void PushFor(int16_t limit, int16_t step);
+  Continuation ExecNext();
+  Continuation ExecTrace();
+  Continuation ExecStop();
+  Continuation ExecRem();
+  Continuation ExecRandom();
+  Continuation ExecClear();
+  Continuation ExecRun();
+  Continuation ExecGoto();
+  Continuation ExecGosub();
+  bool FindLine();
+  Continuation ExecReturn();
+  Continuation ExecNew();
+  Continuation ExecEnd();
+  Continuation Bye();
+  Continuation ExecLet();
+  Continuation ExecArrayAssignment();
+  void SplitArrayAssignment();
+  Continuation ExecPoke();
+  Continuation ExecList();
+  void ListPause();
+  Continuation ExecSave();
+  Continuation ExecLoad();
+  Continuation ExecFiles();
+  void ReadProgramFileName();
+  Continuation ExecHelp();
+
+  void ClearVariables();
+
+  Host& host;
+  InterpreterState s;
+  // Scratch of the statements that cut and substitute texts; they carry nothing between statements.
+  std::string index_text;
+  std::string value_text;
+  std::string translate_buffer;
+  std::string literal_buffer;
+  std::string print_buffer;
+  std::array<int32_t, 21> plain_levels{};  // plain "(" open above each open function while translating
+  int paren_depth = 0;  // nesting of parenthesised expressions within one evaluation
+};

@@ -1,0 +1,113 @@
+// Memory statements and assignment: LET, the @() assignment, POKE and VPOKE.
+#include "interpreter/interpreter.h"
+#include "interpreter/scope_exit.h"
+
+Continuation Interpreter::ExecLet() {
+  if (s.word == "let") {
+    ReadWord();
+    if (!s.error_text.empty()) return Continuation::MainLoop;
+  }
+  VariableIndex();
+  if (!s.error_text.empty()) return Continuation::MainLoop;
+  SkipSpaces();
+  if (s.var_index == kArrayMarker) return ExecArrayAssignment();
+  if (s.cur_char != '=') return Fail("'=' expected");
+  s.cur_pos += 1;
+  s.stmt_target = s.var_index;
+  EvalExpression();
+  if (!s.error_text.empty()) return Continuation::MainLoop;
+  // The target noted before the evaluation: reading B in A=B moves var_index to B.
+  s.int_cells[s.stmt_target] = s.number_value;
+  return Continuation::NextStatement;
+}
+
+// The index and the value are evaluated each as a text of its own, in place of the line.
+Continuation Interpreter::ExecArrayAssignment() {
+  const int16_t slot = s.cur_slot;
+  s.saved_line.swap(s.program_lines[slot]);
+  ScopeExit put_back([this, slot] {
+    s.program_lines[slot].swap(s.saved_line);
+    s.translated_flag = 0;  // rewrites of the substituted texts are never written back
+  });
+
+  SplitArrayAssignment();
+  if (index_text.empty() || value_text.empty()) return Fail("'=' expected");
+
+  s.program_lines[slot] = index_text;
+  s.cur_pos = 1;
+  EvalExpression();
+  if (!s.error_text.empty()) return Continuation::MainLoop;
+  const int16_t index = s.number_value;
+
+  s.translated_flag = 0;
+  s.program_lines[slot] = value_text;
+  s.cur_pos = 1;
+  EvalExpression();
+  if (!s.error_text.empty()) return Continuation::MainLoop;
+  const int16_t value = s.number_value;
+
+  const long low = 2L * index;  // outside 0..8191: host error 9, nothing stored
+  check_index(low + 1, s.byte_memory.size());
+  s.byte_memory[low] = static_cast<int16_t>(value % 256);       // sign of the value
+  s.byte_memory[low + 1] = static_cast<int16_t>(value / 256);   // toward zero
+  s.cur_pos = s.saved_cur_pos;
+  return Continuation::NextStatement;
+}
+
+// Cuts the statement in saved_line into the index text (from the first "(" up to the last
+// "=" outside parentheses) and the value text (up to the next ":" or the line's end).
+void Interpreter::SplitArrayAssignment() {
+  const std::string& line = s.saved_line;
+  const int32_t length = static_cast<int32_t>(line.size());
+  int32_t start = static_cast<int32_t>(string_find(s.cur_pos, line, "(", true));
+  if (start == 0) start = s.cur_pos;  // no "(" follows: the text after the word
+  index_text.clear();
+  value_text.clear();
+  int32_t separator = 0;
+  int depth = 0;
+  s.saved_cur_pos = length + 1;
+  for (int32_t p = start; p <= length; ++p) {
+    const char c = line[p - 1];
+    if (c == '(') {
+      depth += 1;
+    } else if (c == ')') {
+      depth -= 1;
+    } else if (c == '=' && depth == 0) {
+      index_text.assign(line, start - 1, p - start);
+      separator = p;
+    } else if (c == ':' && !index_text.empty()) {
+      value_text.assign(line, separator, p - separator - 1);
+      s.saved_cur_pos = p;
+      break;
+    }
+  }
+  if (value_text.empty() && separator > 0) value_text.assign(line, separator);
+}
+
+Continuation Interpreter::ExecPoke() {
+  s.vpoke_flag = s.word == "vpoke" ? -1 : 0;
+  s.poke_count = 0;
+  for (;;) {
+    SkipSpaces();
+    EvalExpression();
+    if (!s.error_text.empty()) return Continuation::MainLoop;
+    s.poke_count += 1;
+    s.poke_args[s.poke_count] = s.number_value;  // an 11th argument: host error 9
+    if (s.number_value < 0) return Fail("Illegal value");
+    SkipSpaces();
+    if (s.cur_char != ',') break;
+    s.cur_pos += 1;
+  }
+  // An address alone has no value to store; the value is missing like any missing operand.
+  if (s.poke_count < 2) return Fail("Invalid Factor");
+  const int16_t address = s.poke_args[1];
+  const int16_t value = static_cast<int16_t>(s.poke_args[2] % 256);
+  if (s.vpoke_flag != 0) {
+    host.set_segment(round_to_int64(s.video_segment), true);
+    if (address <= 3999) host.poke_byte(address, value);
+    host.set_segment(0, false);
+  } else if (address <= 16383) {
+    s.byte_memory[address] = value;
+  }
+  return Continuation::NextStatement;
+}

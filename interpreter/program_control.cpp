@@ -1,0 +1,84 @@
+// Program control: RUN, GOTO, GOSUB, RETURN, CLEAR, NEW, END and BYE.
+#include "interpreter/interpreter.h"
+
+void Interpreter::ClearVariables() {
+  for (int cell = kVariableA; cell < kVariableA + 26; ++cell) s.int_cells[cell] = 0;
+}
+
+// Looks for the line numbered stmt_target: from slot 27 for a jump back or to the same
+// line, else from the current slot on; every slot up to the last is read.
+bool Interpreter::FindLine() {
+  if (s.stmt_target <= s.cur_line_number) s.cur_slot = kFirstProgramSlot;
+  for (;;) {
+    if (s.cur_slot == kLastProgramSlot + 1) {
+      s.error_text = "Line not found";
+      return false;
+    }
+    s.cur_pos = 1;
+    ReadNumber();
+    if (s.number_value == s.stmt_target) break;
+    s.cur_slot += 1;
+  }
+  s.cur_line_number = s.stmt_target;
+  return true;
+}
+
+Continuation Interpreter::ExecGoto() {
+  SkipSpaces();
+  EvalExpression();
+  if (!s.error_text.empty()) return Continuation::MainLoop;
+  s.stmt_target = s.number_value;
+  if (!FindLine()) return Continuation::MainLoop;
+  return Continuation::ExecStatement;
+}
+
+Continuation Interpreter::ExecGosub() {
+  SkipSpaces();
+  EvalExpression();
+  if (!s.error_text.empty()) return Continuation::MainLoop;
+  s.stmt_target = s.number_value;
+  s.int_cells[s.gosub_top] = static_cast<int16_t>(s.cur_slot + 1);  // a 31st: host error 9
+  if (!FindLine()) return Continuation::MainLoop;
+  s.gosub_top += 1;
+  return Continuation::ExecStatement;
+}
+
+Continuation Interpreter::ExecReturn() {
+  if (s.gosub_top == kGosubBase) return Fail("RETURN without GOSUB");
+  s.gosub_top -= 1;
+  s.cur_slot = s.int_cells[s.gosub_top];
+  s.cur_pos = 1;
+  return Continuation::RunSlot;
+}
+
+Continuation Interpreter::ExecRun() {
+  ClearVariables();
+  s.cur_slot = kFirstProgramSlot;
+  s.cur_pos = 1;
+  s.gosub_top = kGosubBase;
+  s.for_top = 0;
+  return Continuation::RunSlot;
+}
+
+Continuation Interpreter::ExecClear() {
+  ClearVariables();
+  return Continuation::NextStatement;
+}
+
+Continuation Interpreter::ExecNew() {
+  for (int slot = kFirstProgramSlot; slot <= kLastProgramSlot; ++slot) s.program_lines[slot].clear();
+  ClearVariables();
+  s.gosub_top = kGosubBase;
+  s.for_top = 0;
+  if (s.cur_line_number != 0) return Continuation::MainLoop;
+  return Continuation::NextStatement;  // the rest of a typed line still runs
+}
+
+Continuation Interpreter::ExecEnd() { return Continuation::MainLoop; }
+
+Continuation Interpreter::Bye() {
+  EndLine();
+  PrintItem("Thanks for using Kelo BASIC.");
+  EndLine();
+  host.end_program();
+}

@@ -1,0 +1,173 @@
+// The prompt loop and statement sequencing: the trampoline, the keyword dispatch, errors.
+#include "interpreter/interpreter.h"
+
+// Carries out one continuation after another. Handlers only name what comes next, so the
+// C++ stack stays flat however long a program runs and however many errors it meets.
+void Interpreter::Trampoline(Continuation next) {
+  for (;;) {
+    try {
+      for (;;) next = Carry(next);
+    } catch (const HostError& error) {
+      next = RuntimeErrorHandler(error.code);
+    } catch (const StatementAbandoned&) {
+      next = Continuation::MainLoop;
+    }
+  }
+}
+
+Continuation Interpreter::Carry(Continuation next) {
+  switch (next) {
+    case Continuation::NextStatement: return NextStatement();
+    case Continuation::ExecStatement: return ExecStatement();
+    case Continuation::RunSlot: return RunSlot();
+    case Continuation::MainLoop: return MainLoop();
+    case Continuation::Bye: return Bye();
+  }
+  return Continuation::MainLoop;
+}
+
+void Interpreter::PrintItem(std::string_view text) {
+  host.print_fit(text);
+  host.print_string(text, false);
+}
+
+void Interpreter::EndLine() { host.print_string("", true); }
+
+Continuation Interpreter::Fail(const char* message) {
+  s.error_text = message;
+  return Continuation::MainLoop;
+}
+
+Continuation Interpreter::FailIfNone(const char* message) {
+  SetErrorIfNone(message);
+  return Continuation::MainLoop;
+}
+
+Continuation Interpreter::MainLoop() {
+  if (!s.error_text.empty()) {
+    std::string line = s.cur_line_number > 0
+                           ? "#Err in " + format_int16(s.cur_line_number) + ": " + s.error_text
+                           : "#Err: " + s.error_text;
+    PrintItem(line);
+    EndLine();
+    s.error_text.clear();
+  }
+  PrintItem(": ");
+  host.input_line(s.typed_line, true);
+  if (host.stop_flag()) host.halt_forever();
+
+  // The new line takes the immediate slot; a rewrite still pending there belongs to the
+  // line typed before it and must never come back over the new one.
+  if (s.translated_flag != 0 && s.translated_slot == kImmediateSlot) s.translated_flag = 0;
+  s.program_lines[kImmediateSlot] = s.typed_line;
+  return ExecuteTyped();
+}
+
+Continuation Interpreter::ExecuteTyped() {
+  s.cur_slot = kImmediateSlot;
+  s.cur_pos = 1;
+  s.cur_line_number = 0;
+  ReadNumber();
+  s.cur_line_number = s.number_value;
+  if (s.number_value != 0) return StoreLine();
+  if (s.cur_char == kEndOfLine) return Continuation::MainLoop;  // nothing but blanks or zeros
+  return Continuation::ExecStatement;
+}
+
+Continuation Interpreter::StoreLine() {
+  InsertLine();
+  return Continuation::MainLoop;
+}
+
+Continuation Interpreter::ExecLine() {
+  ReadNumber();
+  s.cur_line_number = s.number_value;
+  return ExecStatement();
+}
+
+Continuation Interpreter::ExecStatement() {
+  UndoTranslation();
+  if (s.trace_on != 0 && s.cur_line_number != 0) {
+    PrintItem("[");
+    PrintItem(format_int16(s.cur_line_number) + " ");
+    PrintItem("]");
+  }
+  host.statement_event();
+  if (host.inkey() == s.break_char) {
+    PrintItem("Break in " + format_int16(s.cur_line_number));
+    EndLine();
+    return Continuation::MainLoop;
+  }
+  ReadWord();
+  if (!s.error_text.empty()) return Continuation::MainLoop;
+  return Dispatch();
+}
+
+Continuation Interpreter::Dispatch() {
+  struct Keyword {
+    std::string_view word;
+    Continuation (Interpreter::*handler)();
+  };
+  // ORDER MATTERS: the statement's word is compared with these in this order.
+  static constexpr Keyword kKeywords[] = {
+      {"random", &Interpreter::ExecRandom}, {"files", &Interpreter::ExecFiles},
+      {"outchar", &Interpreter::ExecOutchar}, {"for", &Interpreter::ExecFor},
+      {"next", &Interpreter::ExecNext},     {"trace", &Interpreter::ExecTrace},
+      {"stop", &Interpreter::ExecStop},     {"if", &Interpreter::ExecIf},
+      {"rem", &Interpreter::ExecRem},       {"input", &Interpreter::ExecInput},
+      {"print", &Interpreter::ExecPrint},   {"poke", &Interpreter::ExecPoke},
+      {"vpoke", &Interpreter::ExecPoke},    {"clear", &Interpreter::ExecClear},
+      {"run", &Interpreter::ExecRun},       {"goto", &Interpreter::ExecGoto},
+      {"gosub", &Interpreter::ExecGosub},   {"return", &Interpreter::ExecReturn},
+      {"new", &Interpreter::ExecNew},       {"help", &Interpreter::ExecHelp},
+      {"end", &Interpreter::ExecEnd},       {"bye", &Interpreter::Bye},
+      {"list", &Interpreter::ExecList},     {"save", &Interpreter::ExecSave},
+      {"load", &Interpreter::ExecLoad},     {"let", &Interpreter::ExecLet},
+  };
+  for (const Keyword& keyword : kKeywords) {
+    if (s.word == keyword.word) return (this->*keyword.handler)();
+  }
+  return ExecLet();  // any other word: the implicit assignment
+}
+
+Continuation Interpreter::NextStatement() {
+  SkipSpaces();
+  if (s.cur_char == ':') {
+    s.cur_pos += 1;
+    return Continuation::ExecStatement;
+  }
+  if (s.cur_char != kEndOfLine) return Fail("End of statement expected");
+  if (s.cur_slot == kImmediateSlot) return Continuation::MainLoop;
+  s.cur_slot += 1;
+  s.cur_pos = 1;
+  if (s.cur_slot == kLastProgramSlot + 1) return Fail("Program Overflow");
+  return Continuation::RunSlot;
+}
+
+Continuation Interpreter::RunSlot() {
+  s.cur_pos = 1;
+  if (s.program_lines[s.cur_slot].empty()) return Continuation::MainLoop;  // the run is over
+  return ExecLine();
+}
+
+void Interpreter::ReportHostError(uint32_t code) {
+  switch (code) {
+    case 6:
+      s.error_text = "Overflow";
+      break;
+    case 53:
+      host.file_close();
+      s.error_text = "File " + s.file_name + " not found";
+      break;
+    default:
+      PrintItem("Error ");
+      PrintItem(format_uint32(code) + " ");
+      EndLine();
+      break;
+  }
+}
+
+Continuation Interpreter::RuntimeErrorHandler(uint32_t code) {
+  ReportHostError(code);
+  return Continuation::MainLoop;
+}

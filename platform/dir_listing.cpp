@@ -1,0 +1,175 @@
+// Our own "dir <pattern> /w": a wide directory listing written to a file, no shell involved.
+#include "platform/dir_listing.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/file_one.h"
+
+namespace {
+
+constexpr std::string_view kCommandStart = "dir ";
+constexpr std::string_view kCommandEnd = " /w  > dirout.$$$";
+constexpr int kSlotWidth = 16;
+constexpr int kSlotsPerLine = 5;
+
+struct Entry {
+  std::string name;
+  bool folder = false;
+  uint64_t size = 0;
+};
+
+char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string lowered(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) c = lower(c);
+  return result;
+}
+
+std::string_view trim_blanks(std::string_view text) {
+  size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+bool is_folder(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string with_thousands(uint64_t value) {
+  std::string digits = std::to_string(value);
+  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<size_t>(at), ",");
+  return digits;
+}
+
+// The matching entries of `folder`, sorted by name without regard to case; false when
+// the folder cannot be read.
+bool read_entries(const std::string& folder, std::string_view name_pattern, std::vector<Entry>& entries) {
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return false;
+  while (dirent* item = readdir(dir)) {
+    std::string_view name = item->d_name;
+    if (name == "." || name == ".." || !wildcard_match(name_pattern, name)) continue;
+    std::string full = folder + "/" + item->d_name;
+    struct stat info;
+    if (stat(full.c_str(), &info) != 0 && lstat(full.c_str(), &info) != 0) continue;
+    entries.push_back({std::string(name), S_ISDIR(info.st_mode), static_cast<uint64_t>(info.st_size)});
+  }
+  closedir(dir);
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+    std::string la = lowered(a.name), lb = lowered(b.name);
+    return la != lb ? la < lb : a.name < b.name;
+  });
+  return true;
+}
+
+void end_line(std::string& line, std::string& text) {
+  line.erase(line.find_last_not_of(' ') + 1);
+  text += line;
+  text += '\n';
+  line.clear();
+}
+
+std::string listing_text(std::string_view raw_pattern) {
+  std::string pattern = host_path(trim_blanks(raw_pattern));
+  std::string folder = ".";
+  std::string name_pattern = "*";
+  if (!pattern.empty()) {
+    std::string resolved = resolve_existing(pattern);
+    if (is_folder(resolved)) {
+      folder = resolved;
+    } else {
+      size_t slash = pattern.rfind('/');
+      if (slash != std::string::npos) {
+        folder = resolve_existing(slash == 0 ? "/" : pattern.substr(0, slash));
+        pattern.erase(0, slash + 1);
+      }
+      if (!pattern.empty()) name_pattern = pattern;
+    }
+  }
+
+  const std::string not_found = "File Not Found\n";
+  char* absolute = realpath(folder.c_str(), nullptr);
+  if (absolute == nullptr) return not_found;
+  std::string absolute_folder = absolute;
+  std::free(absolute);
+  std::vector<Entry> entries;
+  if (!read_entries(absolute_folder, name_pattern, entries) || entries.empty()) return not_found;
+
+  std::string text = "\n Directory of " + absolute_folder + "\n\n";
+  std::string line;
+  int slots_used = 0;
+  uint64_t file_count = 0;
+  uint64_t total_bytes = 0;
+  for (const Entry& entry : entries) {
+    std::string item = entry.folder ? "[" + entry.name + "]" : entry.name;
+    int slots = static_cast<int>(item.size()) / kSlotWidth + 1;  // always at least one blank after a name
+    if (slots_used > 0 && slots_used + slots > kSlotsPerLine) {
+      end_line(line, text);
+      slots_used = 0;
+    }
+    item.resize(static_cast<size_t>(slots * kSlotWidth), ' ');
+    line += item;
+    slots_used += slots;
+    if (!entry.folder) {
+      ++file_count;
+      total_bytes += entry.size;
+    }
+  }
+  if (slots_used > 0) end_line(line, text);
+
+  char summary[96];
+  std::snprintf(summary, sizeof summary, "%16llu File(s)%15s bytes\n\n", static_cast<unsigned long long>(file_count),
+                with_thousands(total_bytes).c_str());
+  return text + summary;
+}
+
+}  // namespace
+
+bool wildcard_match(std::string_view pattern, std::string_view name) {
+  if (pattern == "*.*") return true;  // every name, with or without an extension
+  size_t p = 0, n = 0;
+  size_t star = std::string_view::npos, star_name = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      star_name = n;
+    } else if (p < pattern.size() && (pattern[p] == '?' || lower(pattern[p]) == lower(name[n]))) {
+      ++p;
+      ++n;
+    } else if (star != std::string_view::npos) {  // let the last "*" take one more character
+      p = star + 1;
+      n = ++star_name;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+// The output file exists before the listing is taken, as with a shell's redirection.
+void write_wide_listing(std::string_view pattern, const std::string& output_path) {
+  FILE* out = std::fopen(output_path.c_str(), "wb");
+  if (out == nullptr) return;
+  std::string text = listing_text(pattern);
+  std::fwrite(text.data(), 1, text.size(), out);
+  std::fclose(out);
+}
+
+bool run_shell_command(std::string_view command) {
+  if (command.size() < kCommandStart.size() + kCommandEnd.size() || !command.starts_with(kCommandStart) ||
+      !command.ends_with(kCommandEnd)) {
+    return false;
+  }
+  std::string_view pattern = command.substr(kCommandStart.size(), command.size() - kCommandStart.size() - kCommandEnd.size());
+  write_wide_listing(pattern, "dirout.$$$");
+  return true;
+}

@@ -1,0 +1,96 @@
+// The host runtime: every service the interpreter calls, shared by all front ends.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/emulated_memory.h"
+#include "platform/file_one.h"
+#include "platform/fonts.h"
+#include "platform/front_end.h"
+#include "platform/host_error.h"
+#include "platform/keyboard.h"
+#include "platform/numbers.h"
+#include "platform/random_generator.h"
+#include "platform/text_screen.h"
+
+class Host {
+ public:
+  Host(FrontEnd& front_end, std::string command_line_text);
+
+  // Window settings, read by a window front end when it opens its window.
+  int32_t window_resizable = 0;
+  int32_t scaling_mode = 0;
+  void set_window_title(std::string_view title);
+  const std::string& window_title() const { return title_; }
+
+  std::string environment_variable(std::string_view name) const;
+  const std::string& command_line() const { return command_line_; }
+
+  int32_t load_font(std::string_view file, int height, std::string_view options);
+  void set_font(int32_t handle);
+
+  // Text output.
+  void print_fit(std::string_view text) { screen_.print_fit(text); }
+  void print_string(std::string_view text, bool line_end) { screen_.print_string(text, line_end); }
+  void locate_cursor(int column) { screen_.locate_cursor(column); }
+  void clear_screen() { screen_.clear_screen(); }
+  // Appends the template's "#" field filled with value; returns the template position
+  // after the field, 0 at the template's end.
+  int print_using_integer(std::string_view template_text, int64_t value, int start, std::string& out);
+
+  // Screen memory.
+  void set_segment(int64_t segment, bool given) { memory_.set_segment(segment, given); }
+  uint8_t peek_byte(int64_t offset) { return memory_.peek_byte(offset); }
+  void poke_byte(int64_t offset, int64_t value) { memory_.poke_byte(offset, value); }
+
+  // Keyboard.
+  int inkey();                                   // kNoKey, a character, or kExtendedKey + scan
+  int read_keys();                               // waits; the character, 0 for an extended key
+  void input_line(std::string& target, bool line_end);
+  // The event check on a pass of a loop that waits for a key (LIST's pause).
+  void key_wait_event();
+
+  // Events and the program's end.
+  void statement_event() { front_end_.statement_event(keyboard_); }
+  bool stop_flag() const { return stop_flag_.load(); }
+  void begin_shutdown() { stop_flag_.store(true); }
+  [[noreturn]] void halt_forever();
+  [[noreturn]] void end_program();
+
+  // Random numbers.
+  float random_number() { return random_.next(); }
+  void randomize();
+
+  // File 1 and the system.
+  void file_open(std::string_view name, FileMode mode) { file_.open(name, mode); }
+  void file_line_input(std::string& target) { file_.line_input(target); }
+  bool file_eof() { return file_.eof(); }
+  void file_print(std::string_view text) { file_.print(text); }
+  void file_close() { file_.close(); }
+  void file_abandon() { file_.abandon(); }
+  void delete_file(std::string_view name) { ::delete_file(name); }
+  void shell_command(std::string_view command);
+
+  TextScreen& screen() { return screen_; }
+  KeyboardRing& keyboard() { return keyboard_; }
+  RandomGenerator& random() { return random_; }
+  const Fonts& fonts() const { return fonts_; }
+  FrontEnd& front_end() { return front_end_; }
+
+ private:
+  // Waits until a key is in the ring; false when the host's shut-down began meanwhile.
+  bool wait_for_key();
+
+  FrontEnd& front_end_;
+  std::string command_line_;
+  std::string title_;
+  TextScreen screen_;
+  EmulatedMemory memory_;
+  KeyboardRing keyboard_;
+  RandomGenerator random_;
+  FileOne file_;
+  Fonts fonts_;
+  std::atomic<bool> stop_flag_{false};
+};

@@ -1,0 +1,51 @@
+// The keys of a script: UTF-8 text, as it arrives, turned into code page 437 keys.
+#pragma once
+#include <deque>
+#include <string>
+#include <string_view>
+
+#include "platform/keyboard.h"
+
+// Each character is one key, its code page 437 code. LF, CR and CR LF are each one Enter
+// (13). Characters outside code page 437, U+0000 and malformed UTF-8 are dropped.
+class ScriptKeyDecoder {
+ public:
+  // Decodes every character whose bytes are complete; an unfinished one waits for more.
+  void feed(std::string_view bytes);
+  // The input has ended: an unfinished character is dropped.
+  void finish();
+
+  bool has_key() const { return !keys_.empty(); }
+  int next_key() const { return keys_.front(); }
+  void drop_key() { keys_.pop_front(); }
+
+ private:
+  void decode();
+  void add_character(char32_t code_point);
+
+  std::string pending_;  // bytes not decoded yet
+  bool finished_ = false;
+  bool after_cr_ = false;  // the LF of a CR LF pair adds no second Enter
+  std::deque<int> keys_;
+};
+
+// A script read from a file descriptor with read(2), so that it also works interactively
+// through a pipe: bytes are read only when a key is wanted.
+class ScriptInput {
+ public:
+  explicit ScriptInput(int fd) : fd_(fd) {}
+  // The next key, waiting for input when needed; kNoKey once the script is used up.
+  int peek();
+  // The next key when its bytes have arrived already, else kNoKey. Never waits.
+  int peek_arrived();
+  // Drops the key that peek or peek_arrived returned.
+  void take() { decoder_.drop_key(); }
+
+ private:
+  // Reads what is there (waiting for it when asked to); false when nothing came.
+  bool read_some(bool wait);
+
+  int fd_;
+  ScriptKeyDecoder decoder_;
+  bool ended_ = false;
+};
