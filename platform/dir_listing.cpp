@@ -45,8 +45,12 @@ bool is_folder(const std::string& path) {
 
 std::string with_thousands(uint64_t value) {
   std::string digits = std::to_string(value);
-  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<size_t>(at), ",");
-  return digits;
+  std::string grouped;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped;
 }
 
 // The matching entries of `folder`, sorted by name without regard to case; false when

@@ -81,7 +81,9 @@ class Host {
 
  private:
   // Waits until a key is in the ring; false when the host's shut-down began meanwhile.
+  // The caller brackets its whole wait with the front end's wait_started and wait_ended.
   bool wait_for_key();
+  void edit_line(std::string& text, int key);
 
   FrontEnd& front_end_;
   std::string command_line_;
@@ -93,4 +95,5 @@ class Host {
   FileOne file_;
   Fonts fonts_;
   std::atomic<bool> stop_flag_{false};
+  bool pause_waiting_ = false;  // key_wait_event began a wait that inkey's next key ends
 };

@@ -146,7 +146,7 @@ void TestHost::wait_for_key(KeyboardRing& ring) {
     host_.begin_shutdown();
     return;
   }
-  if (!pressed_.empty()) {
+  if (typed_.empty()) {
     move_pressed_keys(ring);
     return;
   }
@@ -154,9 +154,20 @@ void TestHost::wait_for_key(KeyboardRing& ring) {
   typed_.pop_front();
 }
 
+void TestHost::wait_started(KeyboardRing&) {
+  std::lock_guard lock(mutex_);
+  in_wait_ = true;
+}
+
+void TestHost::wait_ended(KeyboardRing&) {
+  std::lock_guard lock(mutex_);
+  in_wait_ = false;
+}
+
 void TestHost::statement_event(KeyboardRing& ring) {
   std::lock_guard lock(mutex_);
   if (closing_) throw HostShutdown{};
+  if (in_wait_) return;  // an event check inside a wait for the keyboard is no statement
   ++statements_;
   move_pressed_keys(ring);
   for (auto it = scheduled_.begin(); it != scheduled_.end();) {
@@ -185,7 +196,8 @@ const TextScreen& TestHost::screen() const {
 }
 
 bool TestHost::idle_or_ended() const {
-  return ended_ || (waiting_ && typed_.empty() && pressed_.empty());
+  // Once the window is closed only the program's end counts.
+  return ended_ || (waiting_ && !closing_ && typed_.empty() && pressed_.empty());
 }
 
 void TestHost::move_pressed_keys(KeyboardRing& ring) {

@@ -35,7 +35,8 @@ class TestHost : public FrontEnd {
   // Each byte one key; '\n' is Enter (13). Taken one by one as the program waits for keys.
   void type(std::string_view keys);
   void type_line(std::string_view line);  // the line, then Enter
-  // Waits until the program waits for a key with nothing typed left, or has ended. Throws
+  // Waits until the program waits for a key with nothing typed left, or has ended (only the
+  // end counts once the window is closed). Throws
   // std::runtime_error after 10 s, and rethrows an exception that ended the program other
   // than HostShutdown.
   void run_until_idle();
@@ -45,7 +46,8 @@ class TestHost : public FrontEnd {
   // At the count-th statement_event from now (1 is the next one), push key into the ring
   // right before that statement's Break poll.
   void key_after_statements(long count, int key);
-  // A key pressed now: in the ring before the next statement, or taken by a waiting program.
+  // A key pressed now: in the ring before the next statement, or taken by a program that
+  // waits for a key once the typed keys are used up.
   void press_key(int key);
   // Begins the shut-down as a closed window would; does not wait for the program.
   void close_window();
@@ -58,11 +60,13 @@ class TestHost : public FrontEnd {
   std::vector<std::string> transcript() const;
   int cursor_row() const;
   int cursor_column() const;
-  long statements() const;          // statement_event calls so far
+  long statements() const;          // statement_event calls so far, outside keyboard waits
   long paused_ms() const;           // the bell's pauses, added up (nothing sleeps)
 
   // FrontEnd.
   void wait_for_key(KeyboardRing& ring) override;
+  void wait_started(KeyboardRing& ring) override;
+  void wait_ended(KeyboardRing& ring) override;
   void statement_event(KeyboardRing& ring) override;
   void pause_ms(int milliseconds) override;
   void row_scrolled_off(const uint8_t* cells) override;
@@ -83,6 +87,7 @@ class TestHost : public FrontEnd {
   std::vector<ScheduledKey> scheduled_;
   std::vector<std::string> scrolled_off_;
   bool waiting_ = false;         // in wait_for_key with nothing typed
+  bool in_wait_ = false;         // between wait_started and wait_ended
   bool ended_ = false;
   bool closing_ = false;
   long statements_ = 0;

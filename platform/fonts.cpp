@@ -1,0 +1,146 @@
+// Console fonts: option checking, finding the TrueType file, handles.
+#include "platform/fonts.h"
+
+#include <fontconfig/fontconfig.h>
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/file_one.h"
+#include "platform/host_error.h"
+
+namespace {
+
+// Order matches the bits of `seen` in parse_options.
+constexpr std::array<std::string_view, 6> kOptionNames = {"BOLD", "ITALIC", "UNDERLINE", "DONTBLEND", "MONOSPACE", "UNICODE"};
+constexpr int kBold = 0;
+constexpr int kMonospace = 4;
+
+// The console's start-up font, which Linux systems do not have.
+constexpr std::string_view kStartUpFont = "cour.ttf";
+
+std::string_view trim_blanks(std::string_view text) {
+  size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// A bit per option given; raises 5 for an unknown or repeated option.
+unsigned parse_options(std::string_view options) {
+  unsigned seen = 0;
+  if (trim_blanks(options).empty()) return seen;
+  for (size_t start = 0;;) {
+    size_t comma = options.find(',', start);
+    std::string_view item = trim_blanks(options.substr(start, comma == std::string_view::npos ? comma : comma - start));
+    int index = -1;
+    for (size_t i = 0; i < kOptionNames.size(); ++i) {
+      if (equal_ignoring_case(item, kOptionNames[i])) index = static_cast<int>(i);
+    }
+    if (index < 0 || (seen & (1u << index)) != 0) throw HostError{5};
+    seen |= 1u << index;
+    if (comma == std::string_view::npos) return seen;
+    start = comma + 1;
+  }
+}
+
+std::string_view base_name(std::string_view path) {
+  size_t slash = path.find_last_of("/\\");
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+bool is_start_up_font(std::string_view file) { return equal_ignoring_case(base_name(file), kStartUpFont); }
+
+// The best match of a fontconfig pattern, accepted only when its family is the one asked for.
+std::string match_font_file(const char* pattern_text, std::string_view family) {
+  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(pattern_text));
+  if (pattern == nullptr) return {};
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  std::string path;
+  FcChar8* matched_family = nullptr;
+  FcChar8* file = nullptr;
+  if (match != nullptr && FcPatternGetString(match, FC_FAMILY, 0, &matched_family) == FcResultMatch &&
+      family == reinterpret_cast<const char*>(matched_family) &&
+      FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
+    path = reinterpret_cast<const char*>(file);
+  }
+  if (match != nullptr) FcPatternDestroy(match);
+  FcPatternDestroy(pattern);
+  return path;
+}
+
+// The readable font file for a request, "" when there is none.
+std::string resolve_font_file(std::string_view file) {
+  std::string given = resolve_existing(host_path(file));
+  if (is_truetype_file(given)) return given;
+  std::string system = find_system_font(base_name(file));
+  if (is_truetype_file(system)) return system;
+  if (is_start_up_font(file)) {
+    std::string stand_in = find_monospace_bold_font();
+    if (is_truetype_file(stand_in)) return stand_in;
+  }
+  return {};
+}
+
+}  // namespace
+
+int32_t Fonts::load_font(std::string_view file, int height, std::string_view options, bool draws_glyphs) {
+  unsigned seen = parse_options(options);
+  if (height < 1) throw HostError{5};
+  std::string path = resolve_font_file(file);
+  // A front end that draws no glyphs never reads the start-up font, so it need not exist.
+  if (path.empty() && (draws_glyphs || !is_start_up_font(file))) return -1;
+  fonts_.push_back({path, height, (seen & (1u << kMonospace)) != 0, (seen & (1u << kBold)) != 0});
+  return kFirstHandle + static_cast<int32_t>(fonts_.size() - 1);
+}
+
+const LoadedFont& Fonts::set_font(int32_t handle) {
+  int64_t index = int64_t{handle} - kFirstHandle;
+  if (index < 0 || index >= static_cast<int64_t>(fonts_.size())) throw HostError{258};
+  if (!fonts_[static_cast<size_t>(index)].monospace) throw HostError{5};
+  selected_ = static_cast<int32_t>(index);
+  return fonts_[static_cast<size_t>(index)];
+}
+
+const LoadedFont* Fonts::selected() const { return selected_ < 0 ? nullptr : &fonts_[static_cast<size_t>(selected_)]; }
+
+bool is_truetype_file(const std::string& path) {
+  if (path.empty()) return false;
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  char tag[4];
+  bool read = std::fread(tag, 1, sizeof tag, file) == sizeof tag;
+  std::fclose(file);
+  if (!read) return false;
+  for (const char* known : {"\x00\x01\x00\x00", "true", "OTTO", "ttcf"}) {
+    if (std::memcmp(tag, known, sizeof tag) == 0) return true;
+  }
+  return false;
+}
+
+std::string find_system_font(std::string_view wanted) {
+  if (wanted.empty()) return {};
+  FcPattern* pattern = FcPatternCreate();
+  FcObjectSet* objects = FcObjectSetBuild(FC_FILE, nullptr);
+  FcFontSet* fonts = FcFontList(nullptr, pattern, objects);
+  std::string found;
+  for (int i = 0; fonts != nullptr && i < fonts->nfont; ++i) {
+    FcChar8* file = nullptr;
+    if (FcPatternGetString(fonts->fonts[i], FC_FILE, 0, &file) != FcResultMatch) continue;
+    std::string_view path = reinterpret_cast<const char*>(file);
+    // The first in byte order when several folders hold the name, so the choice never varies.
+    if (equal_ignoring_case(base_name(path), wanted) && (found.empty() || path < found)) found = path;
+  }
+  if (fonts != nullptr) FcFontSetDestroy(fonts);
+  FcObjectSetDestroy(objects);
+  FcPatternDestroy(pattern);
+  return found;
+}
+
+std::string find_monospace_bold_font() {
+  std::string path = match_font_file("Liberation Mono:bold", "Liberation Mono");
+  return path.empty() ? match_font_file("DejaVu Sans Mono:bold", "DejaVu Sans Mono") : path;
+}

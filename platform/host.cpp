@@ -1,0 +1,176 @@
+// The host runtime's own services: keyboard waits, the line editor, the program's end.
+#include "platform/host.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/dir_listing.h"
+
+namespace {
+constexpr size_t kMaxLineLength = 255;
+constexpr int kBackspace = 8;
+constexpr int kTab = 9;
+constexpr int kEnter = 13;
+constexpr int kBell = 7;
+constexpr int kBellPauseMs = 250;
+constexpr std::string_view kSeedPrompt = "Random-number seed (-32768 to 32767)? ";
+
+// Keys that would move the cursor or clear the screen: the line editor drops them.
+bool ignored_by_editor(int key) {
+  return key >= kExtendedKey || key == 10 || key == 11 || key == 12 || (key >= 28 && key <= 31);
+}
+}  // namespace
+
+Host::Host(FrontEnd& front_end, std::string command_line_text)
+    : front_end_(front_end), command_line_(std::move(command_line_text)), screen_(front_end), memory_(screen_) {}
+
+void Host::set_window_title(std::string_view title) {
+  title_ = title;
+  front_end_.title_changed(title_);
+}
+
+std::string Host::environment_variable(std::string_view name) const {
+  const char* value = std::getenv(std::string(name).c_str());
+  return value == nullptr ? std::string{} : std::string(value);
+}
+
+int32_t Host::load_font(std::string_view file, int height, std::string_view options) {
+  return fonts_.load_font(file, height, options, front_end_.draws_glyphs());
+}
+
+void Host::set_font(int32_t handle) {
+  const LoadedFont& font = fonts_.set_font(handle);
+  front_end_.font_selected(font.path, font.height);
+}
+
+// Template text before the field is copied; a template without a "#" field raises 5.
+int Host::print_using_integer(std::string_view template_text, int64_t value, int start, std::string& out) {
+  size_t pos = start > 0 ? static_cast<size_t>(start) : 0;
+  while (pos < template_text.size() && template_text[pos] != '#') out += template_text[pos++];
+  size_t width = 0;
+  for (; pos < template_text.size() && template_text[pos] == '#'; ++pos) ++width;
+  if (width == 0) throw HostError{5};
+
+  char digits[24];
+  size_t length = static_cast<size_t>(std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(value)));
+  if (length <= width) out.append(width - length, ' ');
+  else out += '%';  // too wide: the whole number, marked
+  out.append(digits, length);
+  return pos >= template_text.size() ? 0 : static_cast<int>(pos);
+}
+
+int Host::inkey() {
+  int key = keyboard_.pop();
+  if (key != kNoKey && pause_waiting_) {
+    pause_waiting_ = false;
+    front_end_.wait_ended(keyboard_);
+  }
+  return key;
+}
+
+int Host::read_keys() {
+  front_end_.wait_started(keyboard_);
+  if (!wait_for_key()) throw HostShutdown{};
+  int key = keyboard_.pop();
+  front_end_.wait_ended(keyboard_);
+  return key >= kExtendedKey ? 0 : key;  // the scan code of an extended key is dropped
+}
+
+void Host::input_line(std::string& target, bool line_end) {
+  front_end_.wait_started(keyboard_);
+  std::string text;
+  text.reserve(kMaxLineLength);
+  for (;;) {
+    if (!wait_for_key()) return;  // shut-down: the target stays as it was
+    int key = keyboard_.pop();
+    if (key == kEnter) break;
+    edit_line(text, key);
+  }
+  target = std::move(text);
+  if (line_end) screen_.print_string("", true);
+  front_end_.wait_ended(keyboard_);
+}
+
+void Host::edit_line(std::string& text, int key) {
+  if (ignored_by_editor(key)) return;
+  switch (key) {
+    case kBackspace:
+      if (!text.empty()) {
+        text.pop_back();
+        screen_.erase_last_glyph();
+      }
+      break;
+    case kTab:
+      do {
+        if (text.size() >= kMaxLineLength) break;
+        text += ' ';
+        screen_.put_glyph(' ');
+      } while (text.size() % 8 != 0);
+      break;
+    case kBell: front_end_.pause_ms(kBellPauseMs); break;
+    default:
+      if (text.size() < kMaxLineLength) {
+        text += static_cast<char>(key);
+        screen_.put_glyph(static_cast<uint8_t>(key));
+      }
+  }
+}
+
+void Host::key_wait_event() {
+  if (stop_flag()) throw HostShutdown{};
+  if (!pause_waiting_) {
+    pause_waiting_ = true;
+    front_end_.wait_started(keyboard_);
+  }
+  if (keyboard_.empty()) front_end_.wait_for_key(keyboard_);
+  if (stop_flag()) throw HostShutdown{};
+}
+
+void Host::halt_forever() {
+  begin_shutdown();
+  throw HostShutdown{};
+}
+
+void Host::end_program() {
+  try {
+    file_.close();
+  } catch (const HostError&) {
+    // The program is ending: a file that fails to close has nobody left to tell.
+  }
+  screen_.set_view(TextScreen::kRows, TextScreen::kRows);
+  screen_.print_string("", true);
+  screen_.print_string("Press any key to continue", false);
+  keyboard_.clear();
+  front_end_.wait_started(keyboard_);
+  if (!wait_for_key()) throw HostShutdown{};
+  keyboard_.pop();
+  front_end_.wait_ended(keyboard_);
+  halt_forever();
+}
+
+void Host::randomize() {
+  print_fit(kSeedPrompt);
+  print_string(kSeedPrompt, false);
+  std::string answer;
+  input_line(answer, true);
+  if (stop_flag()) halt_forever();
+  uint16_t seed = 0;
+  try {
+    seed = static_cast<uint16_t>(round_to_int64(string_to_number(answer)));  // modulo 65536
+  } catch (const HostError&) {
+    seed = 0;  // an overlong hexadecimal answer counts as 0
+  }
+  random_.reseed(static_cast<int16_t>(seed));
+}
+
+void Host::shell_command(std::string_view command) {
+  run_shell_command(command);  // like a shell, the command's own failure is not reported
+}
+
+bool Host::wait_for_key() {
+  for (;;) {
+    if (stop_flag()) return false;
+    if (!keyboard_.empty()) return true;
+    front_end_.wait_for_key(keyboard_);
+  }
+}

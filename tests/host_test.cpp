@@ -1,0 +1,109 @@
+// Tests of the host's own services: number fields, window title, environment, the program's end.
+#include "platform/host.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "tests/scratch_folder.h"
+#include "tests/scripted_front_end.h"
+
+namespace {
+
+TEST(PrintUsingInteger, FillsAFieldOfHashes) {
+  const struct { const char* field; int64_t value; const char* text; } cases[] = {
+      {"###", 5, "  5"},      {"###", -5, " -5"},    {"###", 123, "123"},   {"###", -12, "-12"},
+      {"###", 1234, "%1234"}, {"###", -123, "%-123"}, {"#", -5, "%-5"},     {"#", 0, "0"},
+      {"#####", -32768, "%-32768"}, {"######", -32768, "-32768"}, {"##", INT64_MIN, "%-9223372036854775808"},
+  };
+  for (const auto& c : cases) {
+    ScriptedHost scripted;
+    std::string out = "[";
+    EXPECT_EQ(scripted.host.print_using_integer(c.field, c.value, 0, out), 0);
+    EXPECT_EQ(out, std::string("[") + c.text) << c.field << " " << c.value;
+  }
+}
+
+TEST(PrintUsingInteger, ReturnsThePositionAfterEachField) {
+  ScriptedHost scripted;
+  std::string out;
+  int next = scripted.host.print_using_integer("##,###", 7, 0, out);
+  EXPECT_EQ(next, 2);
+  EXPECT_EQ(scripted.host.print_using_integer("##,###", 42, next, out), 0);
+  EXPECT_EQ(out, " 7, 42");
+  EXPECT_THROW(scripted.host.print_using_integer("abc", 1, 0, out), HostError);
+}
+
+TEST(Host, StartsWithBlankScreenAndKeepsTitleAndCommandLine) {
+  ScriptedFrontEnd front_end;
+  Host host(front_end, "prog.tib");
+  EXPECT_EQ(host.command_line(), "prog.tib");
+  EXPECT_EQ(row_text(host.screen(), 1), "");
+  EXPECT_EQ(host.screen().cursor_row(), 1);
+  EXPECT_EQ(host.screen().cursor_column(), 1);
+  host.set_window_title("KELO");
+  EXPECT_EQ(host.window_title(), "KELO");
+  EXPECT_EQ(front_end.title, "KELO");
+}
+
+TEST(Host, EnvironmentVariableOrEmpty) {
+  ScriptedHost scripted;
+  setenv("KELO_HOST_TEST_VARIABLE", "C:\\WINDOWS", 1);
+  EXPECT_EQ(scripted.host.environment_variable("KELO_HOST_TEST_VARIABLE"), "C:\\WINDOWS");
+  unsetenv("KELO_HOST_TEST_VARIABLE");
+  EXPECT_EQ(scripted.host.environment_variable("KELO_HOST_TEST_VARIABLE"), "");
+}
+
+TEST(Host, HaltForeverShutsDown) {
+  ScriptedHost scripted;
+  EXPECT_THROW(scripted.host.halt_forever(), HostShutdown);
+  EXPECT_TRUE(scripted.host.stop_flag());
+}
+
+TEST(Host, StatementEventReachesTheFrontEnd) {
+  struct BreakingFrontEnd : ScriptedFrontEnd {
+    void statement_event(KeyboardRing& ring) override { ring.push(3); }
+  } front_end;
+  Host host(front_end, "");
+  host.statement_event();
+  EXPECT_EQ(host.inkey(), 3);
+}
+
+using EndProgram = ScratchFolder;
+
+TEST_F(EndProgram, CommitsFileOneAndWaitsOnTheBottomRow) {
+  ScriptedHost scripted({'k'});
+  Host& host = scripted.host;
+  host.print_string("top line", true);
+  host.file_open("OUT.TIB", FileMode::Output);
+  host.file_print("10 END");
+  host.keyboard().push('x');  // typed earlier: discarded, not taken as the key
+  EXPECT_THROW(host.end_program(), HostShutdown);
+  EXPECT_TRUE(host.stop_flag());
+  EXPECT_TRUE(scripted.front_end.keys.empty());  // the scripted key ended the wait
+  EXPECT_EQ(scripted.front_end.waits_ended, 1);
+  EXPECT_EQ(row_text(host.screen(), 1), "top line");
+  EXPECT_EQ(row_text(host.screen(), 25), "Press any key to continue");
+  std::ifstream saved("OUT.TIB", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), "10 END\r\n");
+}
+
+TEST_F(EndProgram, ShutDownDuringTheWaitStillEnds) {
+  ScriptedHost scripted;
+  EXPECT_THROW(scripted.host.end_program(), HostShutdown);
+  EXPECT_EQ(scripted.front_end.waits_ended, 0);
+}
+
+using ShellCommand = ScratchFolder;
+
+TEST_F(ShellCommand, RunsTheListingAndNothingElse) {
+  ScriptedHost scripted;
+  write_file("A.TIB", "10 END\r\n");
+  scripted.host.shell_command("touch made_by_shell");
+  EXPECT_FALSE(std::filesystem::exists("made_by_shell"));
+  EXPECT_FALSE(std::filesystem::exists("dirout.$$$"));
+  scripted.host.shell_command("dir  *.TIB /w  > dirout.$$$");
+  EXPECT_TRUE(std::filesystem::exists("dirout.$$$"));
+}
+
+}  // namespace

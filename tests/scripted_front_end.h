@@ -1,0 +1,75 @@
+// A front end for tests: hands out scripted keys, records what the core asks of it.
+#pragma once
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/host.h"
+
+namespace {
+
+// One scripted key per wait; when the script is used up it shuts the host down,
+// as a closed window would.
+class ScriptedFrontEnd : public FrontEnd {
+ public:
+  Host* host = nullptr;
+  std::deque<int> keys;
+  std::vector<int> pauses;
+  std::vector<std::string> scrolled_rows;  // text of each row that scrolled away
+  int waits_started = 0;
+  int waits_ended = 0;
+  std::string title;
+  std::string font_path;
+  int font_height = 0;
+
+  void wait_for_key(KeyboardRing& ring) override {
+    if (keys.empty()) {
+      if (host != nullptr) host->begin_shutdown();
+      return;
+    }
+    ring.push(keys.front());
+    keys.pop_front();
+  }
+  void wait_started(KeyboardRing&) override { ++waits_started; }
+  void wait_ended(KeyboardRing&) override { ++waits_ended; }
+  void pause_ms(int ms) override { pauses.push_back(ms); }
+  void row_scrolled_off(const uint8_t* cells) override {
+    std::string row;
+    for (int column = 0; column < TextScreen::kColumns; ++column) row += static_cast<char>(cells[column * 2]);
+    scrolled_rows.push_back(row.substr(0, row.find_last_not_of(' ') + 1));
+  }
+  void title_changed(std::string_view text) override { title = text; }
+  void font_selected(std::string_view path, int height) override {
+    font_path = path;
+    font_height = height;
+  }
+};
+
+// The characters of a screen row, trailing blanks left out.
+inline std::string row_text(const TextScreen& screen, int row) {
+  std::string text;
+  for (int column = 1; column <= TextScreen::kColumns; ++column) {
+    text += static_cast<char>(screen.byte_at(((row - 1) * TextScreen::kColumns + column - 1) * 2));
+  }
+  return text.substr(0, text.find_last_not_of(' ') + 1);
+}
+
+// Each byte of a text as one key.
+inline std::deque<int> keys_of(std::string_view text) {
+  std::deque<int> keys;
+  for (char c : text) keys.push_back(static_cast<uint8_t>(c));
+  return keys;
+}
+
+// A host wired to a scripted front end.
+struct ScriptedHost {
+  ScriptedFrontEnd front_end;
+  Host host{front_end, ""};
+  explicit ScriptedHost(std::deque<int> keys = {}) {
+    front_end.host = &host;
+    front_end.keys = std::move(keys);
+  }
+};
+
+}  // namespace
