@@ -18,7 +18,7 @@ Continuation Interpreter::ExecPrint() {
       s.cur_pos += 1;
     } else {
       if (s.cur_char == '#') {
-        s.number_format = "~";  // the next value is the width of a field
+        s.number_format.assign(1, '~');  // the next value is the width of a field
         s.cur_pos += 1;
       }
       EvalExpression();

@@ -95,19 +95,19 @@ bool equal_ignoring_case(std::string_view a, std::string_view b) {
 std::string resolve_existing(const std::string& path) {
   if (path.empty() || exists(path)) return path;
   std::string resolved = path.front() == '/' ? "/" : "";
-  size_t start = 0;
-  while (start <= path.size()) {
+  for (size_t start = 0; start <= path.size();) {
     size_t slash = std::min(path.find('/', start), path.size());
     std::string part = path.substr(start, slash - start);
-    start = slash + 1;
-    if (part.empty()) continue;
-    std::string candidate = join_path(resolved, part);
-    if (!exists(candidate)) {
-      std::string match = find_ignoring_case(resolved, part);
-      if (match.empty()) return path;
-      candidate = join_path(resolved, match);
+    if (!part.empty()) {
+      std::string candidate = join_path(resolved, part);
+      if (!exists(candidate)) {
+        std::string match = find_ignoring_case(resolved, part);
+        if (match.empty()) return join_path(resolved, path.substr(start));  // the rest as given
+        candidate = join_path(resolved, match);
+      }
+      resolved = candidate;
     }
-    resolved = candidate;
+    start = slash + 1;
   }
   return resolved;
 }

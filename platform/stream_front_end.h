@@ -1,5 +1,4 @@
-// The stream front end: a script on standard input is the keyboard, and the screen's rows
-// go to standard output as UTF-8 text, for scripts and transcript tests.
+// The stream front end, for scripts and tests: standard input is the keyboard, standard output the screen.
 #pragma once
 #include <cstdint>
 #include <cstdio>

@@ -1,5 +1,4 @@
-// The test host: the host core driven in-process by a test, the program on a thread of its
-// own, typed keys handed over only where the program waits for the keyboard.
+// The test host: the host core driven in-process by a test, the program on a thread of its own.
 #pragma once
 #include <condition_variable>
 #include <cstdint>
@@ -15,6 +14,8 @@
 #include "platform/front_end.h"
 #include "platform/host.h"
 
+// Typed keys are handed over only where the program waits for the keyboard, so a line typed
+// ahead is never taken by a statement's Break poll.
 class TestHost : public FrontEnd {
  public:
   explicit TestHost(std::string command_line = "");
@@ -36,9 +37,8 @@ class TestHost : public FrontEnd {
   void type(std::string_view keys);
   void type_line(std::string_view line);  // the line, then Enter
   // Waits until the program waits for a key with nothing typed left, or has ended (only the
-  // end counts once the window is closed). Throws
-  // std::runtime_error after 10 s, and rethrows an exception that ended the program other
-  // than HostShutdown.
+  // end counts once the window is closed). Throws std::runtime_error after 10 s, and
+  // rethrows an exception other than HostShutdown that ended the program.
   void run_until_idle();
   void run(std::string_view line);  // type_line, then run_until_idle
 

@@ -1,0 +1,329 @@
+// FILES and its wide listing, and whole sessions of the real program that save, load and start a program.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/scratch_folder.h"
+#include "tests/session.h"
+
+namespace {
+
+std::vector<std::string> SplitRows(const std::string& text) {
+  std::vector<std::string> rows;
+  std::istringstream in(text);
+  for (std::string row; std::getline(in, row);) rows.push_back(row);
+  return rows;
+}
+
+// What FILES showed, taken apart: the heading row, the names row by row, the closing row.
+struct WideListing {
+  std::string heading;
+  std::vector<std::vector<std::string>> name_rows;
+  std::string closing;
+  std::string trouble;  // empty when the rows have the wide form
+
+  static WideListing Trouble(std::string what) {
+    WideListing listing;
+    listing.trouble = std::move(what);
+    return listing;
+  }
+
+  std::multiset<std::string> names() const {
+    std::multiset<std::string> all;
+    for (const auto& row : name_rows) all.insert(row.begin(), row.end());
+    return all;
+  }
+};
+
+// `shown` ends with the prompt; the heading is the row that names `folder`, the closing row
+// the last non-empty row, the names stand between them, each at a multiple of 16 columns.
+// Names must hold no blank and be shorter than 16 characters.
+WideListing ParseWideListing(const std::string& shown, const std::string& folder) {
+  WideListing listing;
+  std::vector<std::string> rows = SplitRows(shown);
+  if (rows.empty() || rows.back() != ":") return WideListing::Trouble("no prompt at the end");
+  rows.pop_back();
+  while (!rows.empty() && rows.back().empty()) rows.pop_back();
+  const auto heading = std::find_if(rows.begin(), rows.end(), [&](const std::string& row) {
+    return row.find(folder) != std::string::npos;
+  });
+  if (heading == rows.end() || rows.end() - heading < 2) return WideListing::Trouble("no heading naming " + folder);
+  listing.heading = *heading;
+  listing.closing = rows.back();
+  for (auto row = heading + 1; row != rows.end() - 1; ++row) {
+    if (row->empty()) continue;
+    std::vector<std::string> names;
+    size_t pos = 0;
+    while ((pos = row->find_first_not_of(' ', pos)) != std::string::npos) {
+      const size_t end = std::min(row->find(' ', pos), row->size());
+      if (pos % 16 != 0) listing.trouble = "a name off the 16-column grid: " + *row;
+      names.push_back(row->substr(pos, end - pos));
+      pos = end;
+    }
+    if (names.size() > 5) listing.trouble = "more than five names in a row: " + *row;
+    listing.name_rows.push_back(names);
+  }
+  return listing;
+}
+
+// The numbers of a row, thousands separators dropped.
+std::vector<unsigned long long> NumbersIn(const std::string& row) {
+  std::vector<unsigned long long> numbers;
+  std::string digits;
+  for (size_t i = 0; i <= row.size(); ++i) {
+    const char c = i < row.size() ? row[i] : ' ';
+    if (c >= '0' && c <= '9') {
+      digits += c;
+    } else if (c == ',' && !digits.empty() && i + 1 < row.size() && row[i + 1] >= '0' && row[i + 1] <= '9') {
+      continue;
+    } else if (!digits.empty()) {
+      numbers.push_back(std::stoull(digits));
+      digits.clear();
+    }
+  }
+  return numbers;
+}
+
+bool Exists(const std::string& name) { return std::filesystem::exists(name); }
+
+std::vector<std::string> NamesIn(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+using Files = ScratchFolder;
+
+TEST_F(Files, APatternListsTheMatchingNamesWithoutRegardToCase) {
+  write_file("A.TIB", std::string(10, 'a'));
+  write_file("b.tib", std::string(25, 'b'));
+  write_file("Cc.Tib", std::string(100, 'c'));
+  write_file("NOTES.TXT", "x");
+  write_file("A.TIBX", "x");
+  std::filesystem::create_directory("GAMES.TIB");
+  Session session;
+  const WideListing listing = ParseWideListing(session.Run("FILES *.TIB"), folder_.string());
+  ASSERT_EQ(listing.trouble, "");
+  EXPECT_EQ(listing.names(), (std::multiset<std::string>{"A.TIB", "b.tib", "Cc.Tib", "[GAMES.TIB]"}));
+  EXPECT_EQ(NumbersIn(listing.closing), (std::vector<unsigned long long>{3, 135}));  // folders do not count
+  EXPECT_NE(listing.closing.find("bytes"), std::string::npos) << listing.closing;
+  EXPECT_FALSE(Exists("dirout.$$$"));
+  EXPECT_EQ(session.State().file_name, " *.TIB");  // the pattern as typed, its blank included
+}
+
+TEST_F(Files, QuestionMarksAndFolders) {
+  for (const char* name : {"A.TIB", "B.TIB", "AB.TIB"}) write_file(name, "xx");
+  std::filesystem::create_directory("SUB");
+  write_file("SUB/IN1.TIB", "1234");
+  write_file("SUB/IN2.TXT", "123");
+  Session session;
+
+  WideListing listing = ParseWideListing(session.Run("FILES ?.tib"), folder_.string());
+  ASSERT_EQ(listing.trouble, "");
+  EXPECT_EQ(listing.names(), (std::multiset<std::string>{"A.TIB", "B.TIB"}));
+  EXPECT_EQ(NumbersIn(listing.closing), (std::vector<unsigned long long>{2, 4}));
+
+  // A folder, with "\" or "/", alone or with a name pattern.
+  const std::string sub = (folder_ / "SUB").string();
+  for (const char* typed : {"FILES SUB", "FILES SUB\\*.TIB", "FILES SUB/IN?.*"}) {
+    SCOPED_TRACE(typed);
+    listing = ParseWideListing(session.Run(typed), sub);
+    ASSERT_EQ(listing.trouble, "");
+    const bool all = std::string(typed).find("TIB") == std::string::npos;
+    EXPECT_EQ(listing.names(), (all ? std::multiset<std::string>{"IN1.TIB", "IN2.TXT"}
+                                    : std::multiset<std::string>{"IN1.TIB"}));
+    EXPECT_EQ(NumbersIn(listing.closing), (all ? std::vector<unsigned long long>{2, 7}
+                                               : std::vector<unsigned long long>{1, 4}));
+  }
+  EXPECT_EQ(NamesIn("SUB"), (std::vector<std::string>{"IN1.TIB", "IN2.TXT"}));
+  EXPECT_FALSE(Exists("dirout.$$$"));
+}
+
+TEST_F(Files, WithoutAPatternEverythingIsListedInFiveColumns) {
+  std::vector<std::string> mine;
+  unsigned long long total = 0;
+  for (int n = 1; n <= 12; ++n) {
+    const std::string name = "FILE" + std::to_string(n) + ".TIB";
+    write_file(name, std::string(static_cast<size_t>(n), 'x'));
+    mine.push_back(name);
+    total += static_cast<unsigned long long>(n);
+  }
+  std::filesystem::create_directory("GAMES");
+  Session session;
+  const WideListing listing = ParseWideListing(session.Run("FILES"), folder_.string());
+  ASSERT_EQ(listing.trouble, "");
+
+  // The listing's own file may or may not be among the names; nothing else may.
+  std::multiset<std::string> names = listing.names();
+  const size_t own = names.erase("dirout.$$$");
+  ASSERT_LE(own, 1u);
+  std::multiset<std::string> expected(mine.begin(), mine.end());
+  expected.insert("[GAMES]");
+  EXPECT_EQ(names, expected);
+  EXPECT_EQ(NumbersIn(listing.closing), (std::vector<unsigned long long>{12 + own, total}));
+  // 13 or 14 names in rows of five.
+  ASSERT_EQ(listing.name_rows.size(), 3u);
+  EXPECT_EQ(listing.name_rows[0].size(), 5u);
+  EXPECT_EQ(listing.name_rows[1].size(), 5u);
+  EXPECT_FALSE(Exists("dirout.$$$"));
+}
+
+TEST_F(Files, APatternThatMatchesNothing) {
+  write_file("A.TIB", "x");
+  Session session;
+  EXPECT_EQ(session.Run("FILES *.XYZ"), "File Not Found\n:");
+  EXPECT_EQ(session.Run("FILES NOSUCH\\*"), "File Not Found\n:");
+  EXPECT_FALSE(Exists("dirout.$$$"));
+}
+
+TEST_F(Files, ThePatternEndsAtAColonAndStatementsFollow) {
+  write_file("A.TIB", "10 REM A\r\n");
+  Session session;
+  session.Run("10 PRINT 1");
+  const std::vector<std::string> rows = SplitRows(session.Run("FILES *.TIB:LIST"));
+  ASSERT_GE(rows.size(), 4u);
+  EXPECT_EQ(std::vector<std::string>(rows.end() - 3, rows.end()),
+            (std::vector<std::string>{"10 PRINT 1", "Listed 1 lines", ":"}));
+  EXPECT_EQ(session.State().file_name, " *.TIB");
+
+  // In a stored line too, and more than once.
+  session.RunAll({"NEW", "10 FILES *.XYZ:FILES *.XYZ", "20 PRINT 2"});
+  EXPECT_EQ(session.Run("RUN"), "File Not Found\nFile Not Found\n2\n:");
+}
+
+TEST_F(Files, ThePatternNeverReachesAShell) {
+  write_file("A.TIB", "x");
+  Session session;
+  for (const char* typed : {"FILES ;touch HACKED", "FILES $(touch HACKED)", "FILES `touch HACKED`",
+                            "FILES x & touch HACKED", "FILES | touch HACKED", "FILES > HACKED",
+                            "FILES *.TIB /w  > HACKED"}) {
+    SCOPED_TRACE(typed);
+    session.Run(typed);
+    EXPECT_FALSE(Exists("HACKED"));
+    EXPECT_FALSE(Exists("dirout.$$$"));
+  }
+  EXPECT_EQ(NamesIn("."), std::vector<std::string>{"A.TIB"});
+}
+
+TEST_F(Files, AFailedLoadNeverLocksFilesOut) {
+  std::string big;
+  for (int n = 1; n <= 300; ++n) big += std::to_string(n) + " REM\r\n";
+  write_file("BIG.TIB", big);
+  write_file("A.TIB", "x");
+  Session session;
+  EXPECT_EQ(session.Run("LOAD BIG"), "Error  9\n:");
+  const WideListing listing = ParseWideListing(session.Run("FILES A.TIB"), folder_.string());
+  ASSERT_EQ(listing.trouble, "");
+  EXPECT_EQ(listing.names(), std::multiset<std::string>{"A.TIB"});
+  EXPECT_FALSE(Exists("dirout.$$$"));
+}
+
+// Whole sessions: a copy of the real program in a folder of its own, which it makes
+// current, fed a script on its standard input.
+class ProgramSession : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/kelo-files-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder_ = pattern;
+    std::filesystem::copy_file(KELO_BINARY, folder_ / "kelo-basic");
+    std::filesystem::permissions(folder_ / "kelo-basic", std::filesystem::perms(0755));
+  }
+  void TearDown() override {
+    chmod(folder_.c_str(), 0755);
+    std::filesystem::remove_all(folder_);
+  }
+
+  void write_file(const std::string& name, const std::string& contents) {
+    std::ofstream(folder_ / name, std::ios::binary) << contents;
+  }
+  std::string read_file(const std::string& name) {
+    std::ifstream in(folder_ / name, std::ios::binary);
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    return contents.str();
+  }
+  std::vector<std::string> names() { return NamesIn(folder_); }
+  // Runs the program from another folder, with the script on its input; the exit status.
+  // `prefix` goes before the program (such as a change of user).
+  int run(const std::string& script, const std::string& arguments) {
+    write_file("script", script);
+    return run_written_script(arguments, "");
+  }
+  int run_written_script(const std::string& arguments, const std::string& prefix) {
+    const std::string f = folder_.string();
+    const std::string command = "cd / && " + prefix + " timeout 30 '" + f + "/kelo-basic' " + arguments + " < '" + f +
+                                "/script' > '" + f + "/out' 2> '" + f + "/err'";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  std::filesystem::path folder_;
+};
+
+std::string Lines(const std::vector<std::string>& rows) {
+  std::string text;
+  for (const std::string& row : rows) text += row + "\n";
+  return text;
+}
+
+const std::vector<std::string> kBanner = {"Kelo BASIC v1.1 for Dravo BASIC", "Type HELP for commands."};
+
+std::vector<std::string> WithBanner(std::vector<std::string> rows) {
+  rows.insert(rows.begin(), kBanner.begin(), kBanner.end());
+  return rows;
+}
+
+TEST_F(ProgramSession, AProgramSavedInOneSessionRunsAtTheStartOfTheNext) {
+  ASSERT_EQ(run("10 FOR I=1 TO 3\n20 PRINT I*7\n30 NEXT I\nSAVE game\n", ""), 0);
+  EXPECT_EQ(read_file("out"), Lines(WithBanner({": 10 FOR I=1 TO 3", ": 20 PRINT I*7", ": 30 NEXT I", ": SAVE game",
+                                                "[Ok]", ":"})));
+  EXPECT_EQ(read_file("GAME.TIB"), "10 FOR I=1 TO 3\r\n20 PRINT I*7\r\n30 NEXT I\r\n");
+
+  ASSERT_EQ(run("LIST\n", "GAME"), 0);
+  EXPECT_EQ(read_file("out"), Lines({": load GAME:run", "[Ok]", "7", "14", "21", ": LIST", "10 FOR I=1 TO 3",
+                                     "20 PRINT I*7", "30 NEXT I", "Listed 3 lines", ":"}));
+
+  ASSERT_EQ(run("", "NOGAME"), 0);
+  EXPECT_EQ(read_file("out"), Lines({": load NOGAME:run", "#Err: File NOGAME.TIB not found", ":"}));
+  EXPECT_EQ(names(), (std::vector<std::string>{"GAME.TIB", "err", "kelo-basic", "out", "script"}));
+}
+
+TEST_F(ProgramSession, ASaveIntoAReadOnlyFolderLeavesTheOldFileIntact) {
+  write_file("OLD.TIB", "10 REM OLD\r\n");
+  write_file("script", "10 PRINT 1\nSAVE OLD\nSAVE NEW\nFILES\nLOAD OLD\nLIST\n");
+  write_file("out", "");  // the caller's redirections need them when the folder is read-only
+  write_file("err", "");
+  // The folder alone must stop the save: the old file itself may be written by anyone.
+  chmod((folder_ / "OLD.TIB").c_str(), 0666);
+  std::string prefix;
+  if (geteuid() == 0) {
+    // Folder permissions do not stop root: run as nobody in a folder that root owns.
+    chmod(folder_.c_str(), 0755);
+    prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+  } else {
+    chmod(folder_.c_str(), 0555);
+  }
+  const std::vector<std::string> before = names();
+  // The caller's shell opens the redirections before the change of user.
+  ASSERT_EQ(run_written_script("", prefix), 0) << read_file("err");
+  EXPECT_EQ(read_file("out"), Lines(WithBanner({": 10 PRINT 1", ": SAVE OLD", "Error  70", ": SAVE NEW", "Error  70",
+                                                ": FILES", "#Err: File  not found", ": LOAD OLD", "[Ok]", ": LIST",
+                                                "10 REM OLD", "Listed 1 lines", ":"})));
+  EXPECT_EQ(read_file("OLD.TIB"), "10 REM OLD\r\n");
+  EXPECT_EQ(names(), before);
+}
+
+}  // namespace

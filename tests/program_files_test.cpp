@@ -1,0 +1,407 @@
+// SAVE and LOAD: the file name rule, the program file's bytes, their failures, and the program named at start-up.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/scratch_folder.h"
+#include "tests/session.h"
+
+namespace {
+
+// Every name in the current folder, sorted; temporaries left behind show up here.
+std::vector<std::string> NamesHere() {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(".")) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The store's slots from 27 on, up to and including the last non-empty one.
+std::vector<std::string> Slots(const Session& session) {
+  std::vector<std::string> slots;
+  for (int slot = kFirstProgramSlot; slot <= kLastProgramSlot; ++slot) {
+    slots.push_back(session.State().program_lines.cells[slot]);
+  }
+  while (!slots.empty() && slots.back().empty()) slots.pop_back();
+  return slots;
+}
+
+std::string NumberedLines(int count, const std::string& line_end) {
+  std::string text;
+  for (int n = 1; n <= count; ++n) text += std::to_string(n) + " PRINT " + std::to_string(n) + line_end;
+  return text;
+}
+
+using ProgramFileName = ScratchFolder;
+
+TEST_F(ProgramFileName, SaveNamesTheFileByTheRule) {
+  struct Case {
+    std::string typed;
+    std::string file;
+    std::string shows;
+  };
+  const std::string ok = "[Ok]\n:";
+  const Case cases[] = {
+      {"SAVE PROG", "PROG.TIB", ok},
+      {"save prog.tib", "PROG.TIB", ok},
+      {"SAVE X.TXT", "X.TXT.TIB", ok},
+      {"SAVE A.TIBX", "A.TIBX", ok},
+      {"SAVE a.tib.old", "A.TIB.OLD", ok},         // ".TIB" anywhere in the name
+      {"SAVE  PROG", " PROG.TIB", ok},             // only one blank is passed over
+      {"SAVE PROG :PRINT 1", "PROG .TIB", "[Ok]\n1\n:"},  // the blank before ":" stays too
+      {"SAVE*PROG", "PROG.TIB", ok},               // the passed-over character may be anything
+      {"SAVE \x82t\xE0", "\x82T\xE0.TIB", ok},     // only a to z change case
+      {"SAVE", ".TIB", ok},
+      {"SAVE:", ".TIB", ok},
+      // The position rests just after the ":" that was passed over, on "LIST".
+      {"SAVE:LIST", ".TIB", "[Ok]\n#Err: End of statement expected\n:"},
+      {"SAVE X:LIST", "X.TIB", "[Ok]\n10 REM X\nListed 1 lines\n:"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    Session session;
+    session.Run("10 REM X");
+    EXPECT_EQ(session.Run(c.typed), c.shows);
+    EXPECT_EQ(NamesHere(), std::vector<std::string>{c.file});
+    EXPECT_EQ(read_file(c.file), "10 REM X\r\n");
+    EXPECT_EQ(session.State().file_name, c.file);
+    std::filesystem::remove(c.file);
+  }
+}
+
+TEST_F(ProgramFileName, LoadOfAMissingFileNamesItByTheRule) {
+  struct Case {
+    std::string typed;
+    std::string name;
+  };
+  const Case cases[] = {
+      {"LOAD PROG", "PROG.TIB"},
+      {"load prog.tib", "PROG.TIB"},
+      {"LOAD X.TXT", "X.TXT.TIB"},
+      {"LOAD A.TIBX", "A.TIBX"},
+      {"LOAD  PROG", " PROG.TIB"},
+      {"LOAD", ".TIB"},
+      {"LOAD:", ".TIB"},
+      {"LOAD C:\\GAMES\\GAME", "C.TIB"},  // cut at the drive's ":"
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    Session session;
+    session.RunAll({"10 REM KEPT", "A=5"});
+    EXPECT_EQ(session.Run(c.typed), "#Err: File " + c.name + " not found\n:");
+    EXPECT_EQ(session.State().file_name, c.name);
+    EXPECT_EQ(session.Program(), std::vector<std::string>{"10 REM KEPT"});
+    EXPECT_EQ(session.Variable('A'), 5);
+  }
+}
+
+TEST_F(ProgramFileName, LoadFindsTheFileWhateverTheCaseOfItsName) {
+  std::filesystem::create_directory("games");
+  write_file("games/Pong.tib", "10 REM PONG\r\n");
+  write_file("prog.tib", "10 REM LOWER\r\n");
+  Session session;
+  EXPECT_EQ(session.Run("LOAD prog"), "[Ok]\n:");
+  EXPECT_EQ(session.Program(), std::vector<std::string>{"10 REM LOWER"});
+  EXPECT_EQ(session.Run("LOAD GAMES\\PONG"), "[Ok]\n:");
+  EXPECT_EQ(session.Program(), std::vector<std::string>{"10 REM PONG"});
+  EXPECT_EQ(session.Run("LOAD games/pong"), "[Ok]\n:");
+
+  // Two names that differ only in case: the one the rule produces wins.
+  write_file("PROG.TIB", "10 REM UPPER\r\n");
+  write_file("Prog.Tib", "10 REM MIXED\r\n");
+  EXPECT_EQ(session.Run("LOAD Prog"), "[Ok]\n:");
+  EXPECT_EQ(session.Program(), std::vector<std::string>{"10 REM UPPER"});
+
+  // SAVE over a file whose name differs only in case replaces it instead of adding a twin.
+  std::filesystem::remove("PROG.TIB");
+  std::filesystem::remove("Prog.Tib");
+  session.Run("NEW");
+  session.Run("20 REM SAVED");
+  EXPECT_EQ(session.Run("SAVE PROG"), "[Ok]\n:");
+  EXPECT_EQ(NamesHere(), (std::vector<std::string>{"games", "prog.tib"}));
+  EXPECT_EQ(read_file("prog.tib"), "20 REM SAVED\r\n");
+}
+
+TEST_F(ProgramFileName, AFolderInTheNameIsFoundWhateverItsCase) {
+  std::filesystem::create_directory("SUB");
+  std::filesystem::create_directory("games");
+  write_file("games/Pong.tib", "10 REM PONG\r\n");
+  Session session;
+  session.Run("10 REM X");
+  EXPECT_EQ(session.Run("SAVE SUB\\A"), "[Ok]\n:");
+  EXPECT_EQ(read_file("SUB/A.TIB"), "10 REM X\r\n");
+  EXPECT_EQ(session.Run("LOAD SUB/A"), "[Ok]\n:");
+  EXPECT_EQ(session.Run("LOAD games\\pong"), "[Ok]\n:");
+  // The folder exists, so a missing file in it is "not found", not a missing path (76).
+  EXPECT_EQ(session.Run("LOAD games\\nothing"), "#Err: File GAMES\\NOTHING.TIB not found\n:");
+}
+
+TEST_F(ProgramFileName, SaveFindsAFolderWhateverItsCase) {
+  std::filesystem::create_directory("games");
+  Session session;
+  session.Run("10 REM X");
+  // The rule upper-cases the folder's name too; the existing folder must still take the file.
+  EXPECT_EQ(session.Run("SAVE games\\b"), "[Ok]\n:");
+  EXPECT_EQ(read_file("games/B.TIB"), "10 REM X\r\n");
+  EXPECT_EQ(session.Run("LOAD games\\b"), "[Ok]\n:");
+}
+
+using SaveAndLoad = ScratchFolder;
+
+TEST_F(SaveAndLoad, SaveWritesEveryLineAsTypedWithCrLf) {
+  const std::vector<std::string> typed = {
+      "10 print   \"a  b\"",
+      std::string("20 REM \x01\x7F\x80\xDB\xFF\t~", 15),
+      "30 A=1:B=2 : PRINT A;B",
+      "40000 REM STORED AS -25536",
+  };
+  Session session;
+  for (const std::string& line : typed) session.Run(line);
+  const std::vector<std::string> stored = session.Program();
+  ASSERT_EQ(stored.size(), typed.size());
+
+  EXPECT_EQ(session.Run("SAVE PROG"), "[Ok]\n:");
+  std::string expected;
+  for (const std::string& line : stored) expected += line + "\r\n";  // in slot order
+  EXPECT_EQ(read_file("PROG.TIB"), expected);
+  EXPECT_EQ(NamesHere(), std::vector<std::string>{"PROG.TIB"});  // no temporary left behind
+
+  session.Run("NEW");
+  EXPECT_EQ(session.Run("LOAD PROG"), "[Ok]\n:");
+  EXPECT_EQ(session.Program(), stored);
+  EXPECT_EQ(session.Run("SAVE COPY"), "[Ok]\n:");
+  EXPECT_EQ(read_file("COPY.TIB"), expected);
+}
+
+TEST_F(SaveAndLoad, AFileRoundTripsByteForByte) {
+  // Any byte but CR, LF and 26 may stand in a line, and a line may be far longer than
+  // the line editor would take.
+  const std::string file = "10 REM " + std::string(1000, 'x') + "\r\n" + std::string("20 \0\x01\t\xFF\x7F", 8) +
+                           "\r\n" + "no number\r\n" + "5 REM out of order\r\n" + "5 REM twice\r\n";
+  write_file("IN.TIB", file);
+  Session session;
+  EXPECT_EQ(session.Run("LOAD IN"), "[Ok]\n:");
+  EXPECT_EQ(session.Run("SAVE OUT"), "[Ok]\n:");
+  EXPECT_EQ(read_file("OUT.TIB"), file);
+}
+
+TEST_F(SaveAndLoad, SaveReplacesWithoutAskingAndAnEmptyStoreWritesAnEmptyFile) {
+  Session session;
+  session.RunAll({"10 REM FIRST", "20 REM FIRST"});
+  EXPECT_EQ(session.Run("SAVE PROG"), "[Ok]\n:");
+  session.RunAll({"NEW", "10 REM SECOND"});
+  EXPECT_EQ(session.Run("SAVE PROG"), "[Ok]\n:");
+  EXPECT_EQ(read_file("PROG.TIB"), "10 REM SECOND\r\n");
+  session.Run("NEW");
+  EXPECT_EQ(session.Run("SAVE PROG"), "[Ok]\n:");
+  EXPECT_TRUE(std::filesystem::exists("PROG.TIB"));
+  EXPECT_EQ(std::filesystem::file_size("PROG.TIB"), 0u);
+  EXPECT_EQ(NamesHere(), std::vector<std::string>{"PROG.TIB"});
+}
+
+TEST_F(SaveAndLoad, EveryLineEndFormLoadsTheSameLines) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::vector<std::string> slots;
+  };
+  const std::vector<std::string> ab = {"10 A", "20 B"};
+  const Case cases[] = {
+      {"CR LF", "10 A\r\n20 B\r\n", ab},
+      {"LF", "10 A\n20 B\n", ab},
+      {"CR", "10 A\r20 B\r", ab},
+      {"LF CR", "10 A\n\r20 B\n\r", ab},
+      {"mixed", "10 A\r\n20 B\n", ab},
+      {"last line without line end", "10 A\r\n20 B", ab},
+      {"CR CR encloses an empty line", "10 A\r\r20 B", {"10 A", "", "20 B"}},
+      {"LF LF encloses an empty line", "10 A\n\n20 B", {"10 A", "", "20 B"}},
+      {"CR LF CR LF", "10 A\r\n\r\n20 B\r\n", {"10 A", "", "20 B"}},
+      {"leading empty line", "\r\n10 A\r\n", {"", "10 A"}},
+      {"byte 26 ends the file", "10 A\r\n20 B\x1A\r\n30 C\r\n", ab},
+      {"byte 26 inside a line", "10 A\r\n20 B\x1A" "ZZ", ab},
+      {"byte 26 first", "\x1A" "10 A\r\n", {}},
+      {"empty file", "", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    write_file("IN.TIB", c.bytes);
+    Session session;
+    session.RunAll({"10 OLD", "20 OLD", "30 OLD", "40 OLD"});  // LOAD empties what it did not fill
+    EXPECT_EQ(session.Run("LOAD IN"), "[Ok]\n:");
+    EXPECT_EQ(Slots(session), c.slots);
+  }
+}
+
+TEST_F(SaveAndLoad, LoadKeepsTheFileOrderAndChecksNothing) {
+  write_file("IN.TIB", "20 PRINT 2\r\n10 PRINT 1\r\n20 PRINT 3\r\nPRINT 4\r\n0 PRINT 5\r\n");
+  Session session;
+  EXPECT_EQ(session.Run("LOAD IN"), "[Ok]\n:");
+  EXPECT_EQ(Slots(session),
+            (std::vector<std::string>{"20 PRINT 2", "10 PRINT 1", "20 PRINT 3", "PRINT 4", "0 PRINT 5"}));
+  EXPECT_EQ(session.Run("LIST"), "20 PRINT 2\n10 PRINT 1\n20 PRINT 3\nPRINT 4\n0 PRINT 5\nListed 5 lines\n:");
+  EXPECT_EQ(session.Run("LIST 1,100"), "20 PRINT 2\n10 PRINT 1\n20 PRINT 3\nListed 3 lines\n:");
+}
+
+TEST_F(SaveAndLoad, AnEmptyLineEndsTheRunButNotTheListOrTheSave) {
+  write_file("IN.TIB", "10 PRINT 1\r\n\r\n20 PRINT 2\r\n");
+  Session session;
+  EXPECT_EQ(session.Run("LOAD IN"), "[Ok]\n:");
+  EXPECT_EQ(Slots(session), (std::vector<std::string>{"10 PRINT 1", "", "20 PRINT 2"}));
+  EXPECT_EQ(session.Run("RUN"), "1\n:");
+  EXPECT_EQ(session.Run("LIST"), "10 PRINT 1\n20 PRINT 2\nListed 2 lines\n:");
+  EXPECT_EQ(session.Run("SAVE OUT"), "[Ok]\n:");
+  EXPECT_EQ(read_file("OUT.TIB"), "10 PRINT 1\r\n20 PRINT 2\r\n");
+}
+
+TEST_F(SaveAndLoad, LoadReplacesOnlyTheProgram) {
+  write_file("IN.TIB", "10 PRINT A\r\n");
+  Session session;
+  session.RunAll({"A=5", "TRACE"});
+  EXPECT_EQ(session.Run("LOAD IN:PRINT A"), "[Ok]\n5\n:");
+  EXPECT_EQ(session.Variable('A'), 5);
+  EXPECT_EQ(session.State().trace_on, -1);
+  EXPECT_EQ(session.State().program_lines.cells[kImmediateSlot], "LOAD IN:PRINT A");
+}
+
+TEST_F(SaveAndLoad, SaveInAStoredLineWritesTheProgramAndGoesOn) {
+  Session session;
+  session.RunAll({"10 SAVE SELF:PRINT 3", "20 PRINT 4"});
+  EXPECT_EQ(session.Run("RUN"), "[Ok]\n3\n4\n:");
+  EXPECT_EQ(read_file("SELF.TIB"), "10 SAVE SELF:PRINT 3\r\n20 PRINT 4\r\n");
+}
+
+TEST_F(SaveAndLoad, LoadInAStoredLineGoesOnAtTheSameSlotOfTheLoadedProgram) {
+  write_file("NEXT.TIB", "10 PRINT 7\r\n20 PRINT 8\r\n30 PRINT 9\r\n");
+  Session session;
+  session.RunAll({"10 LOAD NEXT", "20 PRINT 99"});
+  // Line 10 was slot 27; the run goes on with slot 28, now "20 PRINT 8".
+  EXPECT_EQ(session.Run("RUN"), "[Ok]\n8\n9\n:");
+}
+
+TEST_F(SaveAndLoad, TwoHundredNinetyNineLinesFillTheStore) {
+  write_file("FULL.TIB", NumberedLines(299, "\r\n"));
+  Session session;
+  EXPECT_EQ(session.Run("LOAD FULL"), "[Ok]\n:");
+  const std::vector<std::string> program = session.Program();
+  ASSERT_EQ(program.size(), 299u);
+  EXPECT_EQ(program.front(), "1 PRINT 1");
+  EXPECT_EQ(program.back(), "299 PRINT 299");
+  EXPECT_EQ(session.Run("SAVE COPY"), "[Ok]\n:");
+  EXPECT_EQ(read_file("COPY.TIB"), NumberedLines(299, "\r\n"));
+}
+
+TEST_F(SaveAndLoad, TheThreeHundredthLineIsError9AndFileOneIsClosedAgain) {
+  write_file("TOOBIG.TIB", NumberedLines(300, "\n"));
+  write_file("SMALL.TIB", "10 PRINT 1\r\n");
+  Session session;
+  session.Run("A=3");
+  EXPECT_EQ(session.Run("LOAD TOOBIG"), "Error  9\n:");
+  const std::vector<std::string> program = session.Program();
+  ASSERT_EQ(program.size(), 299u);
+  EXPECT_EQ(program.back(), "299 PRINT 299");
+  EXPECT_EQ(session.Variable('A'), 3);
+
+  // The failed LOAD must not leave file 1 open: the next file statements work.
+  EXPECT_EQ(session.Run("LOAD SMALL"), "[Ok]\n:");
+  EXPECT_EQ(session.Program(), std::vector<std::string>{"10 PRINT 1"});
+  EXPECT_EQ(session.Run("SAVE OUT"), "[Ok]\n:");
+  EXPECT_EQ(read_file("OUT.TIB"), "10 PRINT 1\r\n");
+  EXPECT_EQ(session.Run("LOAD TOOBIG"), "Error  9\n:");
+  EXPECT_EQ(session.Run("SAVE OUT2"), "[Ok]\n:");
+  EXPECT_EQ(read_file("OUT2.TIB"), NumberedLines(299, "\r\n"));
+}
+
+TEST_F(SaveAndLoad, RefusedOpensKeepTheStoreAndLeaveFileOneFree) {
+  std::filesystem::create_directory("FOLDER.TIB");
+  write_file("GOOD.TIB", "10 REM GOOD\r\n");
+  Session session;
+  session.Run("10 REM MINE");
+  EXPECT_EQ(session.Run("SAVE NOWHERE\\X"), "Error  76\n:");
+  EXPECT_EQ(session.Run("LOAD NOWHERE\\X"), "Error  76\n:");
+  EXPECT_EQ(session.Run("SAVE FOLDER"), "#Err: File FOLDER.TIB not found\n:");
+  EXPECT_EQ(session.Program(), std::vector<std::string>{"10 REM MINE"});
+  EXPECT_EQ(session.Run("LOAD GOOD"), "[Ok]\n:");
+  EXPECT_EQ(session.Program(), std::vector<std::string>{"10 REM GOOD"});
+  EXPECT_EQ(NamesHere(), (std::vector<std::string>{"FOLDER.TIB", "GOOD.TIB"}));
+}
+
+TEST_F(SaveAndLoad, AFailedSaveLeavesTheOldFileAsItWas) {
+  if (geteuid() == 0) GTEST_SKIP() << "folder permissions do not stop root; the transcript test covers it";
+  write_file("PROG.TIB", "10 REM OLD\r\n");
+  chmod("PROG.TIB", 0666);
+  chmod(".", 0555);
+  Session session;
+  session.Run("10 REM NEW");
+  EXPECT_EQ(session.Run("SAVE PROG"), "Error  70\n:");
+  EXPECT_EQ(session.Run("SAVE OTHER"), "Error  70\n:");  // not 55: file 1 was closed
+  EXPECT_EQ(session.Run("LOAD PROG"), "[Ok]\n:");
+  EXPECT_EQ(session.Program(), std::vector<std::string>{"10 REM OLD"});
+  chmod(".", 0755);
+  EXPECT_EQ(read_file("PROG.TIB"), "10 REM OLD\r\n");
+  EXPECT_EQ(NamesHere(), std::vector<std::string>{"PROG.TIB"});
+}
+
+// Caps the size of files this process writes, so that a write fails as on a full disk.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    old_handler_ = signal(SIGXFSZ, SIG_IGN);  // the write fails instead of ending the process
+    getrlimit(RLIMIT_FSIZE, &old_limit_);
+    rlimit limit = old_limit_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_limit_);
+    signal(SIGXFSZ, old_handler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit old_limit_{};
+  sighandler_t old_handler_ = SIG_DFL;
+};
+
+TEST_F(SaveAndLoad, AWriteThatFailsLeavesTheOldFileAndPrintsNoOk) {
+  write_file("PROG.TIB", "10 REM OLD\r\n");
+  Session session;
+  for (int n = 1; n <= 30; ++n) session.Run(std::to_string(n) + " REM " + std::string(60, 'x'));
+  {
+    const FileSizeLimit limit(1000);  // the program needs about 2,000 bytes
+    EXPECT_EQ(session.Run("SAVE PROG"), "Error  75\n:");
+  }
+  EXPECT_EQ(read_file("PROG.TIB"), "10 REM OLD\r\n");
+  EXPECT_EQ(NamesHere(), std::vector<std::string>{"PROG.TIB"});  // the partial copy is gone
+  EXPECT_EQ(session.Run("SAVE PROG"), "[Ok]\n:");                // and file 1 is free again
+  std::string expected;
+  for (const std::string& line : session.Program()) expected += line + "\r\n";
+  EXPECT_EQ(read_file("PROG.TIB"), expected);
+}
+
+using StartUpProgram = ScratchFolder;
+
+TEST_F(StartUpProgram, TheNamedProgramIsLoadedAndRun) {
+  write_file("GAME.TIB", "10 A=6*7\r\n20 PRINT A\r\n");
+  for (const char* name : {"GAME", "game", "game.tib"}) {
+    Session session(name);
+    EXPECT_EQ(session.Host().transcript(),
+              (std::vector<std::string>{std::string(": load ") + name + ":run", "[Ok]", "42", ":"}))
+        << name;
+    EXPECT_EQ(session.Variable('A'), 42);
+    EXPECT_EQ(session.Program().size(), 2u);
+  }
+  // Several arguments are joined by one blank into one name.
+  write_file("MY GAME.TIB", "10 PRINT 5\r\n");
+  Session session("MY GAME");
+  EXPECT_EQ(session.Host().transcript(), (std::vector<std::string>{": load MY GAME:run", "[Ok]", "5", ":"}));
+}
+
+}  // namespace
