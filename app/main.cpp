@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <new>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -42,6 +43,10 @@ int RunProgram(Interpreter& interpreter) {
     return 0;
   } catch (const HostError& error) {
     std::fprintf(stderr, "kelo-basic: host error %u was not handled\n", error.code);
+    return 1;
+  } catch (const std::bad_alloc&) {
+    // Exhausted memory is fatal: the interpreter never sees it.
+    std::fprintf(stderr, "kelo-basic: out of memory\n");
     return 1;
   }
   return 0;

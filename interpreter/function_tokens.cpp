@@ -26,6 +26,10 @@ bool NameAt(const std::string& line, size_t pos, std::string_view name) {
 }
 
 const FunctionName* FunctionAt(const std::string& line, size_t pos) {
+  switch (LowerCase(static_cast<unsigned char>(line[pos]))) {
+    case 'a': case 'r': case 's': case 'p': case 'v': case '@': break;
+    default: return nullptr;  // no name starts here: the common case, decided at once
+  }
   for (const FunctionName& function : kFunctions) {
     if (NameAt(line, pos, function.name)) return &function;
   }

@@ -7,22 +7,6 @@
 #include "tests/answering.h"
 #include "tests/session.h"
 
-namespace {
-
-struct Case {
-  std::string line;
-  std::string shows;  // up to and including the next prompt
-};
-
-void ExpectShows(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
-    Session session;
-    EXPECT_EQ(session.Run(c.line), c.shows) << c.line;
-  }
-}
-
-}  // namespace
-
 TEST(ForNext, CountsPassesAndLeavesTheVariablePastTheLimit) {
   struct Loop {
     std::string header;  // after "FOR I="

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/host_error_of.h"
 #include "tests/scripted_front_end.h"
 
 namespace {
@@ -12,15 +13,6 @@ struct MemoryFixture : ::testing::Test {
   TextScreen screen{front_end};
   EmulatedMemory memory{screen};
 };
-
-uint32_t host_error_of(auto&& operation) {
-  try {
-    operation();
-  } catch (const HostError& error) {
-    return error.code;
-  }
-  return 0;
-}
 
 TEST_F(MemoryFixture, ScreenSegmentReadsAndWritesTheTextScreen) {
   memory.set_segment(0xB800, true);

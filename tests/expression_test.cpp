@@ -5,16 +5,11 @@
 
 namespace {
 
-struct Case {
-  std::string expression;
-  std::string shows;  // what PRINT of it shows, up to the next prompt
-};
-
-void ExpectPrints(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
-    Session session;
-    EXPECT_EQ(session.Run("PRINT " + c.expression), c.shows + "\n:") << c.expression;
-  }
+// Each case holds an expression and what PRINT of it shows before the line end.
+void ExpectPrints(const std::vector<ShowsCase>& cases) {
+  std::vector<ShowsCase> printed;
+  for (const ShowsCase& c : cases) printed.push_back({"PRINT " + c.line, c.shows + "\n:"});
+  ExpectShows(printed);
 }
 
 std::string Nested(const std::string& open, int depth, const std::string& inner, const std::string& close) {

@@ -6,19 +6,10 @@
 #include <unistd.h>
 
 #include "platform/dir_listing.h"
-#include "platform/host_error.h"
+#include "tests/host_error_of.h"
 #include "tests/scratch_folder.h"
 
 namespace {
-
-uint32_t host_error_of(auto&& operation) {
-  try {
-    operation();
-  } catch (const HostError& error) {
-    return error.code;
-  }
-  return 0;
-}
 
 std::vector<std::string> read_lines(FileOne& file) {
   std::vector<std::string> lines;

@@ -1,19 +1,16 @@
 // FILES and its wide listing, and whole sessions of the real program that save, load and start a program.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/binary_session.h"
 #include "tests/scratch_folder.h"
 #include "tests/session.h"
 
@@ -97,13 +94,6 @@ std::vector<unsigned long long> NumbersIn(const std::string& row) {
 
 bool Exists(const std::string& name) { return std::filesystem::exists(name); }
 
-std::vector<std::string> NamesIn(const std::filesystem::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 using Files = ScratchFolder;
 
 TEST_F(Files, APatternListsTheMatchingNamesWithoutRegardToCase) {
@@ -147,7 +137,7 @@ TEST_F(Files, QuestionMarksAndFolders) {
     EXPECT_EQ(NumbersIn(listing.closing), (all ? std::vector<unsigned long long>{2, 7}
                                                : std::vector<unsigned long long>{1, 4}));
   }
-  EXPECT_EQ(NamesIn("SUB"), (std::vector<std::string>{"IN1.TIB", "IN2.TXT"}));
+  EXPECT_EQ(names_in("SUB"), (std::vector<std::string>{"IN1.TIB", "IN2.TXT"}));
   EXPECT_FALSE(Exists("dirout.$$$"));
 }
 
@@ -214,7 +204,7 @@ TEST_F(Files, ThePatternNeverReachesAShell) {
     EXPECT_FALSE(Exists("HACKED"));
     EXPECT_FALSE(Exists("dirout.$$$"));
   }
-  EXPECT_EQ(NamesIn("."), std::vector<std::string>{"A.TIB"});
+  EXPECT_EQ(names_here(), std::vector<std::string>{"A.TIB"});
 }
 
 TEST_F(Files, AFailedLoadNeverLocksFilesOut) {
@@ -231,74 +221,25 @@ TEST_F(Files, AFailedLoadNeverLocksFilesOut) {
 }
 
 // Whole sessions: a copy of the real program in a folder of its own, which it makes
-// current, fed a script on its standard input.
-class ProgramSession : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/kelo-files-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    std::filesystem::copy_file(KELO_BINARY, folder_ / "kelo-basic");
-    std::filesystem::permissions(folder_ / "kelo-basic", std::filesystem::perms(0755));
-  }
-  void TearDown() override {
-    chmod(folder_.c_str(), 0755);
-    std::filesystem::remove_all(folder_);
-  }
-
-  void write_file(const std::string& name, const std::string& contents) {
-    std::ofstream(folder_ / name, std::ios::binary) << contents;
-  }
-  std::string read_file(const std::string& name) {
-    std::ifstream in(folder_ / name, std::ios::binary);
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
-  }
-  std::vector<std::string> names() { return NamesIn(folder_); }
-  // Runs the program from another folder, with the script on its input; the exit status.
-  // `prefix` goes before the program (such as a change of user).
-  int run(const std::string& script, const std::string& arguments) {
-    write_file("script", script);
-    return run_written_script(arguments, "");
-  }
-  int run_written_script(const std::string& arguments, const std::string& prefix) {
-    const std::string f = folder_.string();
-    const std::string command = "cd / && " + prefix + " timeout 30 '" + f + "/kelo-basic' " + arguments + " < '" + f +
-                                "/script' > '" + f + "/out' 2> '" + f + "/err'";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
-  std::filesystem::path folder_;
-};
-
-std::string Lines(const std::vector<std::string>& rows) {
-  std::string text;
-  for (const std::string& row : rows) text += row + "\n";
-  return text;
-}
-
-const std::vector<std::string> kBanner = {"Kelo BASIC v1.1 for Dravo BASIC", "Type HELP for commands."};
-
-std::vector<std::string> WithBanner(std::vector<std::string> rows) {
-  rows.insert(rows.begin(), kBanner.begin(), kBanner.end());
-  return rows;
-}
+// current, fed a script on its standard input from another folder.
+using ProgramSession = BinarySession;
 
 TEST_F(ProgramSession, AProgramSavedInOneSessionRunsAtTheStartOfTheNext) {
-  ASSERT_EQ(run("10 FOR I=1 TO 3\n20 PRINT I*7\n30 NEXT I\nSAVE game\n", ""), 0);
-  EXPECT_EQ(read_file("out"), Lines(WithBanner({": 10 FOR I=1 TO 3", ": 20 PRINT I*7", ": 30 NEXT I", ": SAVE game",
-                                                "[Ok]", ":"})));
+  Outcome outcome = run("10 FOR I=1 TO 3\n20 PRINT I*7\n30 NEXT I\nSAVE game\n", {.from_root = true});
+  ASSERT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.output, Lines(WithBanner({": 10 FOR I=1 TO 3", ": 20 PRINT I*7", ": 30 NEXT I", ": SAVE game",
+                                              "[Ok]", ":"})));
   EXPECT_EQ(read_file("GAME.TIB"), "10 FOR I=1 TO 3\r\n20 PRINT I*7\r\n30 NEXT I\r\n");
 
-  ASSERT_EQ(run("LIST\n", "GAME"), 0);
-  EXPECT_EQ(read_file("out"), Lines({": load GAME:run", "[Ok]", "7", "14", "21", ": LIST", "10 FOR I=1 TO 3",
-                                     "20 PRINT I*7", "30 NEXT I", "Listed 3 lines", ":"}));
+  outcome = run("LIST\n", {.arguments = "GAME", .from_root = true});
+  ASSERT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.output, Lines({": load GAME:run", "[Ok]", "7", "14", "21", ": LIST", "10 FOR I=1 TO 3",
+                                   "20 PRINT I*7", "30 NEXT I", "Listed 3 lines", ":"}));
 
-  ASSERT_EQ(run("", "NOGAME"), 0);
-  EXPECT_EQ(read_file("out"), Lines({": load NOGAME:run", "#Err: File NOGAME.TIB not found", ":"}));
-  EXPECT_EQ(names(), (std::vector<std::string>{"GAME.TIB", "err", "kelo-basic", "out", "script"}));
+  outcome = run("", {.arguments = "NOGAME", .from_root = true});
+  ASSERT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.output, Lines({": load NOGAME:run", "#Err: File NOGAME.TIB not found", ":"}));
+  EXPECT_EQ(names_here(), (std::vector<std::string>{"GAME.TIB", "err", "kelo-basic", "out", "script"}));
 }
 
 TEST_F(ProgramSession, ASaveIntoAReadOnlyFolderLeavesTheOldFileIntact) {
@@ -316,14 +257,15 @@ TEST_F(ProgramSession, ASaveIntoAReadOnlyFolderLeavesTheOldFileIntact) {
   } else {
     chmod(folder_.c_str(), 0555);
   }
-  const std::vector<std::string> before = names();
+  const std::vector<std::string> before = names_here();
   // The caller's shell opens the redirections before the change of user.
-  ASSERT_EQ(run_written_script("", prefix), 0) << read_file("err");
-  EXPECT_EQ(read_file("out"), Lines(WithBanner({": 10 PRINT 1", ": SAVE OLD", "Error  70", ": SAVE NEW", "Error  70",
-                                                ": FILES", "#Err: File  not found", ": LOAD OLD", "[Ok]", ": LIST",
-                                                "10 REM OLD", "Listed 1 lines", ":"})));
+  const Outcome outcome = run_script({.prefix = prefix, .from_root = true});
+  ASSERT_EQ(outcome.status, 0) << read_file("err");
+  EXPECT_EQ(outcome.output, Lines(WithBanner({": 10 PRINT 1", ": SAVE OLD", "Error  70", ": SAVE NEW", "Error  70",
+                                              ": FILES", "#Err: File  not found", ": LOAD OLD", "[Ok]", ": LIST",
+                                              "10 REM OLD", "Listed 1 lines", ":"})));
   EXPECT_EQ(read_file("OLD.TIB"), "10 REM OLD\r\n");
-  EXPECT_EQ(names(), before);
+  EXPECT_EQ(names_here(), before);
 }
 
 }  // namespace

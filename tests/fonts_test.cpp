@@ -3,20 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/host_error.h"
+#include "tests/host_error_of.h"
 #include "tests/scratch_folder.h"
 #include "tests/scripted_front_end.h"
 
 namespace {
-
-uint32_t host_error_of(auto&& operation) {
-  try {
-    operation();
-  } catch (const HostError& error) {
-    return error.code;
-  }
-  return 0;
-}
 
 std::string base_name(const std::string& path) { return std::filesystem::path(path).filename(); }
 

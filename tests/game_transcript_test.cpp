@@ -1,34 +1,16 @@
 // A small guessing game run by the real program from a script, its whole transcript checked.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/random_generator.h"
-#include "tests/scratch_folder.h"
+#include "tests/binary_session.h"
 
 namespace {
 
-class GameTranscript : public ScratchFolder {
- protected:
-  // Feeds the script to the program's standard input; returns its exit status and output.
-  int run(const std::string& script, std::string& output) {
-    write_file("script", script);
-    const std::string command = std::string("timeout 30 '") + KELO_BINARY + "' < script > out 2> err";
-    const int status = std::system(command.c_str());
-    output = read_file("out");
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-};
-
-std::string Lines(const std::vector<std::string>& rows) {
-  std::string text;
-  for (const std::string& row : rows) text += row + "\n";
-  return text;
-}
+using GameTranscript = BinarySession;
 
 // The draws of RND(10) after RANDOM with the given seed, from the generator's start state.
 std::vector<int> Draws(int16_t seed, int count) {
@@ -70,7 +52,7 @@ TEST_F(GameTranscript, ThreeRoundsWithASeededSecret) {
   const std::string second_verdict = secret[1] > 0 ? "LOW" : "HIGH";
 
   std::string script;
-  std::vector<std::string> expected = {"Kelo BASIC v1.1 for Dravo BASIC", "Type HELP for commands."};
+  std::vector<std::string> expected = kBanner;
   for (const std::string& line : kProgram) {
     script += line + "\n";
     expected.push_back(": " + line);
@@ -92,7 +74,7 @@ TEST_F(GameTranscript, ThreeRoundsWithASeededSecret) {
                      Field(3, guesses[2]));
   expected.push_back(":");
 
-  std::string output;
-  EXPECT_EQ(run(script, output), 0);
-  EXPECT_EQ(output, Lines(expected));
+  const Outcome outcome = run(script);
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.output, Lines(expected));
 }

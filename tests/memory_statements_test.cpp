@@ -129,11 +129,7 @@ TEST(ArrayAssignment, TheStatementEndsAtTheFirstColonAfterTheEqualsSign) {
 }
 
 TEST(ArrayAssignment, Errors) {
-  struct Case {
-    std::string line;
-    std::string shows;
-  };
-  const Case cases[] = {
+  const ShowsCase cases[] = {
       {"@(1)", "#Err: '=' expected\n:"},
       {"@(1)=", "#Err: '=' expected\n:"},
       {"@(1)=:PRINT 2", "#Err: Invalid label\n:"},  // the value text runs to the line's end
@@ -145,7 +141,7 @@ TEST(ArrayAssignment, Errors) {
       {"@(-1)=1", "Error  9\n:"},
       {"@(1)=PEEK(20000)", "Error  9\n:"},
   };
-  for (const Case& c : cases) {
+  for (const ShowsCase& c : cases) {
     Session session;
     EXPECT_EQ(session.Run(c.line), c.shows) << c.line;
     for (int address = 0; address < 4; ++address) EXPECT_EQ(Cell(session, address), 0) << c.line;
@@ -215,11 +211,7 @@ TEST(PokeStatement, StoresOneCellModulo256) {
 }
 
 TEST(PokeStatement, RefusedStatementsStoreNothing) {
-  struct Case {
-    std::string line;
-    std::string shows;
-  };
-  const Case cases[] = {
+  const ShowsCase cases[] = {
       {"POKE 1, 2, -3", "#Err: Illegal value\n:"},
       {"POKE 1, -2", "#Err: Illegal value\n:"},
       {"POKE 40000, 1", "#Err: Illegal value\n:"},     // wraps to a negative number
@@ -229,7 +221,7 @@ TEST(PokeStatement, RefusedStatementsStoreNothing) {
       {"POKE 1,1/0", "#Err: Division by zero\n:"},
       {"POKE 1,1,1,1,1,1,1,1,1,1,1", "Error  9\n:"},   // an 11th argument
   };
-  for (const Case& c : cases) {
+  for (const ShowsCase& c : cases) {
     Session session;
     session.Run("POKE 5,9");  // leaves a second argument behind for the next POKE
     EXPECT_EQ(session.Run(c.line), c.shows) << c.line;
@@ -259,17 +251,13 @@ TEST(VpokeStatement, WritesTheTextScreen) {
 }
 
 TEST(VpokeStatement, RefusedStatementsWriteNothing) {
-  struct Case {
-    std::string line;
-    std::string shows;
-  };
-  const Case cases[] = {
+  const ShowsCase cases[] = {
       {"VPOKE 0", "#Err: Invalid Factor\n:"},
       {"VPOKE 0,-1", "#Err: Illegal value\n:"},
       {"VPOKE 40000,65", "#Err: Illegal value\n:"},
       {"VPOKE 0,1,1,1,1,1,1,1,1,1,1", "Error  9\n:"},
   };
-  for (const Case& c : cases) {
+  for (const ShowsCase& c : cases) {
     Session session;
     session.Run("VPOKE 2,66");  // leaves a second argument behind
     const char before = session.Host().row(1)[0];

@@ -3,18 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/host_error.h"
+#include "tests/host_error_of.h"
 
 namespace {
-
-uint32_t host_error_of(auto&& operation) {
-  try {
-    operation();
-  } catch (const HostError& error) {
-    return error.code;
-  }
-  return 0;
-}
 
 TEST(Numbers, FormatsWithLeadingBlankForNonNegative) {
   const struct { int16_t value; const char* text; } cases[] = {

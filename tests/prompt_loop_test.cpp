@@ -12,11 +12,7 @@ TEST(PromptLoop, LinesThatDoNothing) {
 }
 
 TEST(PromptLoop, TypedLinesRunOrAreStored) {
-  struct Case {
-    std::string_view line;
-    std::string_view shows;
-  };
-  const Case cases[] = {
+  ExpectShows({
       {"0 PRINT 5", "5\n:"},
       {"print 5", "5\n:"},
       {"PRINT 1:PRINT 2", "1\n2\n:"},
@@ -31,11 +27,7 @@ TEST(PromptLoop, TypedLinesRunOrAreStored) {
       {".5", "#Err: Illegal number\n:"},
       {"12.5 PRINT", "#Err: Illegal number\n:"},
       {"PRINT @", "Error  9\n:"},
-  };
-  for (const Case& c : cases) {
-    Session session;
-    EXPECT_EQ(session.Run(c.line), c.shows) << c.line;
-  }
+  });
   Session session;
   EXPECT_EQ(session.Run("10 PRINT 5"), ":");
   EXPECT_EQ(session.Program(), std::vector<std::string>{"10 PRINT 5"});

@@ -32,13 +32,14 @@ class ScratchFolder : public ::testing::Test {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
-  // Names in the current folder, sorted.
-  static std::vector<std::string> names_here() {
+  // Names in a folder, sorted.
+  static std::vector<std::string> names_in(const std::filesystem::path& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(".")) names.push_back(entry.path().filename());
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
   }
+  static std::vector<std::string> names_here() { return names_in("."); }
 
   std::filesystem::path old_folder_, folder_;
 };

@@ -1,5 +1,7 @@
 // A running interpreter on the test host, for tests that type lines and read the screen.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,3 +57,17 @@ class Session {
   TestHost test_;
   Interpreter interpreter_;
 };
+
+// A typed line and what the screen then shows, up to and including the next prompt.
+struct ShowsCase {
+  std::string line;
+  std::string shows;
+};
+
+// Types each line into a fresh session and checks what it shows.
+inline void ExpectShows(const std::vector<ShowsCase>& cases) {
+  for (const ShowsCase& c : cases) {
+    Session session;
+    EXPECT_EQ(session.Run(c.line), c.shows) << c.line;
+  }
+}

@@ -1,94 +1,40 @@
 // Whole sessions of the real program, run from a script in a folder of its own.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/binary_session.h"
+
 namespace {
 
-class TranscriptTest : public ::testing::Test {
- protected:
-  struct Session {
-    int status;
-    std::string output;
-  };
-
-  void SetUp() override {
-    char pattern[] = "/tmp/kelo-transcript-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    std::filesystem::copy_file(KELO_BINARY, folder_ / "kelo-basic");
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
-
-  void write_file(const std::string& name, const std::string& contents) {
-    std::ofstream(folder_ / name, std::ios::binary) << contents;
-  }
-  std::string read_file(const std::string& name) {
-    std::ifstream in(folder_ / name, std::ios::binary);
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
-  }
-  // Runs a shell command in the folder; `timeout` guards against a session that never ends.
-  int shell(const std::string& command) {
-    const std::string line = "cd '" + folder_.string() + "' && " + command;
-    const int status = std::system(line.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  Session run(const std::string& script, const std::string& arguments = "") {
-    write_file("script", script);
-    const int status = shell("timeout 30 ./kelo-basic " + arguments + " < script > out 2> err");
-    return {status, read_file("out")};
-  }
-
-  std::filesystem::path folder_;
-};
-
-std::string Lines(const std::vector<std::string>& rows) {
-  std::string text;
-  for (const std::string& row : rows) text += row + "\n";
-  return text;
-}
-
-const std::vector<std::string> kBanner = {"Kelo BASIC v1.1 for Dravo BASIC", "Type HELP for commands."};
-
-std::vector<std::string> WithBanner(std::vector<std::string> rows) {
-  rows.insert(rows.begin(), kBanner.begin(), kBanner.end());
-  return rows;
-}
+using TranscriptTest = BinarySession;
 
 TEST_F(TranscriptTest, TypedLinesAreEchoedAfterThePromptWithTheirErrors) {
-  const Session session = run("10 PRINT 1\n20 X\n10\nFOO\n");
-  EXPECT_EQ(session.status, 0);
-  EXPECT_EQ(session.output,
+  const Outcome outcome = run("10 PRINT 1\n20 X\n10\nFOO\n");
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.output,
             Lines(WithBanner({": 10 PRINT 1", ": 20 X", ": 10", ": FOO", "#Err: Variable expected", ":"})));
 }
 
 TEST_F(TranscriptTest, Utf8AndCrLfScriptsShowTheirGlyphs) {
-  const Session session = run("PRINT \"\u00E9\u2588\u263A\"\r\nPRINT 2\r\n");
-  EXPECT_EQ(session.status, 0);
-  EXPECT_EQ(session.output,
+  const Outcome outcome = run("PRINT \"\u00E9\u2588\u263A\"\r\nPRINT 2\r\n");
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.output,
             Lines(WithBanner({": PRINT \"\u00E9\u2588\u263A\"", "\u00E9\u2588\u263A", ": PRINT 2", "2", ":"})));
 }
 
 TEST_F(TranscriptTest, CtrlCInTheScriptBreaksTheRunningProgram) {
-  const Session session = run("10 GOTO 10\nRUN\n\x03PRINT 7\n");
-  EXPECT_EQ(session.status, 0);
-  EXPECT_EQ(session.output,
+  const Outcome outcome = run("10 GOTO 10\nRUN\n\x03PRINT 7\n");
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.output,
             Lines(WithBanner({": 10 GOTO 10", ": RUN", "Break in  10", ": PRINT 7", "7", ":"})));
 }
 
 TEST_F(TranscriptTest, CtrlCStartingALineIsDroppedAndInsideALineIsTyped) {
-  const Session session = run("\x03REM a\x03" "b\nPRINT 1\n");
-  EXPECT_EQ(session.status, 0);
-  EXPECT_EQ(session.output, Lines(WithBanner({": REM a\u2665b", ": PRINT 1", "1", ":"})));
+  const Outcome outcome = run("\x03REM a\x03" "b\nPRINT 1\n");
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.output, Lines(WithBanner({": REM a\u2665b", ": PRINT 1", "1", ":"})));
 }
 
 TEST_F(TranscriptTest, ALongSessionAppearsWholeAsItsRowsScrollOff) {
@@ -100,29 +46,47 @@ TEST_F(TranscriptTest, ALongSessionAppearsWholeAsItsRowsScrollOff) {
     rows.push_back(std::to_string(n));
   }
   rows.push_back(":");
-  const Session session = run(script);
-  EXPECT_EQ(session.status, 0);
-  EXPECT_EQ(session.output, Lines(rows));
+  const Outcome outcome = run(script);
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.output, Lines(rows));
 }
 
 TEST_F(TranscriptTest, ArgumentsNameAProgramBesideTheExecutable) {
   write_file("HELLO.TIB", "10 PRINT 42\r\n");
-  const int status = shell("cd / && timeout 30 '" + (folder_ / "kelo-basic").string() + "' HELLO < /dev/null > '" +
-                           (folder_ / "out").string() + "'");
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(read_file("out"), Lines({": load HELLO:run", "[Ok]", "42", ":"}));
+  const Outcome outcome = run("", {.arguments = "HELLO", .from_root = true});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.output, Lines({": load HELLO:run", "[Ok]", "42", ":"}));
 }
 
 TEST_F(TranscriptTest, ByeEndsWithStatusZero) {
-  const Session session = run("BYE\n");
-  EXPECT_EQ(session.status, 0);
-  EXPECT_NE(session.output.find("Thanks for using Kelo BASIC.\n"), std::string::npos) << session.output;
+  const Outcome outcome = run("BYE\n");
+  EXPECT_EQ(outcome.status, 0);
+  // The end message stands on the bottom row, below the empty rows of the screen.
+  std::vector<std::string> rows = WithBanner({": BYE", "", "Thanks for using Kelo BASIC."});
+  rows.resize(24);
+  rows.push_back("Press any key to continue");
+  EXPECT_EQ(outcome.output, Lines(rows));
+}
+
+TEST_F(TranscriptTest, ByeOnAFullScreenKeepsEveryRowOnce) {
+  std::string script;
+  std::vector<std::string> rows = kBanner;
+  for (int i = 1; i <= 30; ++i) {
+    script += "PRINT " + std::to_string(i) + "\n";
+    rows.push_back(": PRINT " + std::to_string(i));
+    rows.push_back(std::to_string(i));
+  }
+  script += "BYE\n";
+  for (const char* row : {": BYE", "", "Thanks for using Kelo BASIC.", "Press any key to continue"}) rows.push_back(row);
+  const Outcome outcome = run(script);
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.output, Lines(rows));
 }
 
 TEST_F(TranscriptTest, AnUnknownFrontEndIsRefused) {
-  write_file("script", "PRINT 1\n");
-  EXPECT_EQ(shell("KELO_HOST=nonesuch timeout 30 ./kelo-basic < script > out 2> err"), 2);
-  EXPECT_EQ(read_file("out"), "");
+  const Outcome outcome = run("PRINT 1\n", {.prefix = "KELO_HOST=nonesuch"});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.output, "");
   const std::string message = read_file("err");
   EXPECT_NE(message.find("nonesuch"), std::string::npos);
   EXPECT_EQ(message.find('\n'), message.size() - 1) << "one line";

@@ -154,7 +154,7 @@ TEST(TextScreen, NarrowedViewScrollsAndClearsOnlyItsRows) {
   EXPECT_EQ(screen.cursor_row(), 25);
   screen.print_string("X", true);
   screen.print_string("Y\x0b" "Z", false);  // 11: the top of the view is row 25
-  EXPECT_EQ(front_end.scrolled_rows, std::vector<std::string>{"X"});
+  EXPECT_TRUE(front_end.scrolled_rows.empty());  // "X" left the view, not the top of the screen
   EXPECT_EQ(row_text(screen, 1), "TOP");
   EXPECT_EQ(row_text(screen, 24), "row 24");
   EXPECT_EQ(row_text(screen, 25), "Z");
