@@ -97,12 +97,17 @@ int32_t Fonts::load_font(std::string_view file, int height, std::string_view opt
   return kFirstHandle + static_cast<int32_t>(fonts_.size() - 1);
 }
 
-const LoadedFont& Fonts::set_font(int32_t handle) {
+const LoadedFont& Fonts::font(int32_t handle) const {
   int64_t index = int64_t{handle} - kFirstHandle;
   if (index < 0 || index >= static_cast<int64_t>(fonts_.size())) throw HostError{258};
   if (!fonts_[static_cast<size_t>(index)].monospace) throw HostError{5};
-  selected_ = static_cast<int32_t>(index);
   return fonts_[static_cast<size_t>(index)];
+}
+
+const LoadedFont& Fonts::set_font(int32_t handle) {
+  const LoadedFont& chosen = font(handle);
+  selected_ = handle - kFirstHandle;
+  return chosen;
 }
 
 const LoadedFont* Fonts::selected() const { return selected_ < 0 ? nullptr : &fonts_[static_cast<size_t>(selected_)]; }

@@ -16,7 +16,10 @@ class Fonts {
  public:
   // Raises 5 for an unknown or repeated option or a height below 1; -1 when no file can be read.
   int32_t load_font(std::string_view file, int height, std::string_view options, bool draws_glyphs);
-  // Raises 258 for a handle that names no loaded font, 5 for a font without MONOSPACE.
+  // The font of a handle that can be selected: raises 258 for a handle that names no
+  // loaded font, 5 for a font without MONOSPACE.
+  const LoadedFont& font(int32_t handle) const;
+  // Selects it; raises as font() does.
   const LoadedFont& set_font(int32_t handle);
   const LoadedFont* selected() const;
 

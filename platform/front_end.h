@@ -27,5 +27,6 @@ class FrontEnd {
   virtual void title_changed(std::string_view) {}
   // Whether this front end rasterises a TrueType font of its own.
   virtual bool draws_glyphs() const { return false; }
+  // The console font chosen; a front end that cannot draw it raises host error 258.
   virtual void font_selected(std::string_view /*path*/, int /*height*/) {}
 };

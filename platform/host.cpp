@@ -38,9 +38,11 @@ int32_t Host::load_font(std::string_view file, int height, std::string_view opti
   return fonts_.load_font(file, height, options, front_end_.draws_glyphs());
 }
 
+// A font the front end cannot draw is refused there, and the font in use stays.
 void Host::set_font(int32_t handle) {
-  const LoadedFont& font = fonts_.set_font(handle);
+  const LoadedFont& font = fonts_.font(handle);
   front_end_.font_selected(font.path, font.height);
+  fonts_.set_font(handle);
 }
 
 // Template text before the field is copied; a template without a "#" field raises 5.

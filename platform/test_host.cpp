@@ -204,3 +204,7 @@ void TestHost::move_pressed_keys(KeyboardRing& ring) {
   for (int key : pressed_) ring.push(key);
   pressed_.clear();
 }
+
+void TestHost::font_selected(std::string_view, int) {
+  if (refuse_fonts_) throw HostError{258};
+}

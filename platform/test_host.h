@@ -62,6 +62,8 @@ class TestHost : public FrontEnd {
   int cursor_column() const;
   long statements() const;          // statement_event calls so far, outside keyboard waits
   long paused_ms() const;           // the bell's pauses, added up (nothing sleeps)
+  // From now on the console font is refused, as by a window that cannot draw it.
+  void refuse_fonts() { refuse_fonts_ = true; }
 
   // FrontEnd.
   void wait_for_key(KeyboardRing& ring) override;
@@ -70,6 +72,7 @@ class TestHost : public FrontEnd {
   void statement_event(KeyboardRing& ring) override;
   void pause_ms(int milliseconds) override;
   void row_scrolled_off(const uint8_t* cells) override;
+  void font_selected(std::string_view path, int height) override;
 
  private:
   struct ScheduledKey {
@@ -92,6 +95,7 @@ class TestHost : public FrontEnd {
   bool closing_ = false;
   long statements_ = 0;
   long paused_ms_ = 0;
+  bool refuse_fonts_ = false;    // set before start(), read on the program thread
   std::exception_ptr failure_;   // what ended the program, other than HostShutdown
   std::thread program_thread_;
   Host host_;                    // last: its construction may call this front end

@@ -11,7 +11,9 @@
 
 class Session {
  public:
-  explicit Session(std::string command_line = "") : test_(std::move(command_line)), interpreter_(test_.host()) {
+  explicit Session(std::string command_line = "", bool refuse_fonts = false)
+      : test_(std::move(command_line)), interpreter_(test_.host()) {
+    if (refuse_fonts) test_.refuse_fonts();
     Interpreter::WindowSettings(test_.host());
     test_.start([this] { interpreter_.InterpreterMain(); });
   }

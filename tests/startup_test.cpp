@@ -56,3 +56,19 @@ TEST(StartUp, ALongCommandStartsOnTheNextRow) {
   EXPECT_EQ(session.Host().row(1), ":");
   EXPECT_EQ(session.Host().row(2), "load " + name + ":run");
 }
+
+TEST(StartUp, AFontThatCannotBeDrawnIsReportedAndStartUpGoesOn) {
+  Session session("", true);
+  EXPECT_EQ(session.Host().transcript(),
+            (std::vector<std::string>{"Error  258", "Kelo BASIC v1.1 for Dravo BASIC", "Type HELP for commands.", ":"}));
+  EXPECT_EQ(session.Host().host().fonts().selected(), nullptr);  // nothing half-chosen
+  // Everything start-up sets after the font is in place.
+  EXPECT_EQ(session.State().video_segment, -18432);
+  EXPECT_EQ(session.State().byte_memory.size(), 16384);
+  EXPECT_EQ(session.Run("10 PRINT 1+1"), ":");
+  EXPECT_EQ(session.Run("RUN"), "2\n:");
+  EXPECT_EQ(session.Run("PRINT VPEEK(0)"), "69\n:");  // "E" of the error row
+  Session with_command("GAME", true);
+  EXPECT_EQ(with_command.Host().transcript(),
+            (std::vector<std::string>{"Error  258", ": load GAME:run", "#Err: File GAME.TIB not found", ":"}));
+}
