@@ -74,7 +74,6 @@ Continuation Interpreter::ExecNext() {
   s.int_cells[s.stmt_target] = value;
   if (value <= s.for_stack[kLimit][s.for_top]) {  // the one test, whatever the step's sign
     s.cur_slot = s.for_stack[kResumeSlot][s.for_top];
-    s.cur_pos = 1;
     return Continuation::RunSlot;
   }
   s.for_top -= 1;

@@ -15,8 +15,6 @@ constexpr FunctionName kFunctions[] = {
     {"peek(", 180, 4}, {"@(", 181, 1},  {"vpeek(", 182, 5},
 };
 
-int LowerCase(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
-
 bool NameAt(const std::string& line, size_t pos, std::string_view name) {
   if (line.size() - pos < name.size()) return false;
   for (size_t i = 0; i < name.size(); ++i) {

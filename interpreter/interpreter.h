@@ -90,6 +90,9 @@ struct InterpreterState {
 // What a statement handler names as the next step; one trampoline loop carries it out.
 enum class Continuation { NextStatement, ExecStatement, RunSlot, MainLoop, Bye };
 
+// Keywords and names compare in lower case; only A to Z change.
+inline int LowerCase(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
+
 // The low 16 bits of a value, read as a signed 16-bit number.
 int16_t WrapToInt16(int32_t value);
 
@@ -127,7 +130,6 @@ class Interpreter {
   void ReportHostError(uint32_t code);
   Continuation Dispatch();
   Continuation Fail(const char* message);
-  Continuation FailIfNone(const char* message);
   void PrintItem(std::string_view text);
   void EndLine();
 

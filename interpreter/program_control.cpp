@@ -47,14 +47,12 @@ Continuation Interpreter::ExecReturn() {
   if (s.gosub_top == kGosubBase) return Fail("RETURN without GOSUB");
   s.gosub_top -= 1;
   s.cur_slot = s.int_cells[s.gosub_top];
-  s.cur_pos = 1;
   return Continuation::RunSlot;
 }
 
 Continuation Interpreter::ExecRun() {
   ClearVariables();
   s.cur_slot = kFirstProgramSlot;
-  s.cur_pos = 1;
   s.gosub_top = kGosubBase;
   s.for_top = 0;
   return Continuation::RunSlot;

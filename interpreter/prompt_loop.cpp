@@ -38,11 +38,6 @@ Continuation Interpreter::Fail(const char* message) {
   return Continuation::MainLoop;
 }
 
-Continuation Interpreter::FailIfNone(const char* message) {
-  SetErrorIfNone(message);
-  return Continuation::MainLoop;
-}
-
 Continuation Interpreter::MainLoop() {
   if (!s.error_text.empty()) {
     std::string line = s.cur_line_number > 0
@@ -139,11 +134,11 @@ Continuation Interpreter::NextStatement() {
   if (s.cur_char != kEndOfLine) return Fail("End of statement expected");
   if (s.cur_slot == kImmediateSlot) return Continuation::MainLoop;
   s.cur_slot += 1;
-  s.cur_pos = 1;
   if (s.cur_slot == kLastProgramSlot + 1) return Fail("Program Overflow");
   return Continuation::RunSlot;
 }
 
+// Starts the stored line in cur_slot from its beginning.
 Continuation Interpreter::RunSlot() {
   s.cur_pos = 1;
   if (s.program_lines[s.cur_slot].empty()) return Continuation::MainLoop;  // the run is over

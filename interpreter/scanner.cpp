@@ -5,8 +5,6 @@ namespace {
 
 bool IsWordChar(int c) { return (c >= 'a' && c <= 'z') || c == '@'; }
 
-int LowerCase(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
-
 }  // namespace
 
 std::string& Interpreter::CurrentLine() { return s.program_lines[s.cur_slot]; }

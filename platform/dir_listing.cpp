@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/file_one.h"
+#include "platform/numbers.h"
 
 namespace {
 
@@ -24,18 +25,10 @@ struct Entry {
   uint64_t size = 0;
 };
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 std::string lowered(std::string_view text) {
   std::string result(text);
-  for (char& c : result) c = lower(c);
+  for (char& c : result) c = to_lower_ascii(c);
   return result;
-}
-
-std::string_view trim_blanks(std::string_view text) {
-  size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 bool is_folder(const std::string& path) {
@@ -145,7 +138,7 @@ bool wildcard_match(std::string_view pattern, std::string_view name) {
     if (p < pattern.size() && pattern[p] == '*') {
       star = p++;
       star_name = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || lower(pattern[p]) == lower(name[n]))) {
+    } else if (p < pattern.size() && (pattern[p] == '?' || to_lower_ascii(pattern[p]) == to_lower_ascii(name[n]))) {
       ++p;
       ++n;
     } else if (star != std::string_view::npos) {  // let the last "*" take one more character

@@ -12,6 +12,7 @@
 
 #include "platform/dir_listing.h"
 #include "platform/host_error.h"
+#include "platform/numbers.h"
 
 namespace {
 
@@ -86,9 +87,8 @@ std::string host_path(std::string_view name) {
 }
 
 bool equal_ignoring_case(std::string_view a, std::string_view b) {
-  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-           return lower(x) == lower(y);
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return to_lower_ascii(x) == to_lower_ascii(y);
          });
 }
 

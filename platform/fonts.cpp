@@ -9,6 +9,7 @@
 
 #include "platform/file_one.h"
 #include "platform/host_error.h"
+#include "platform/numbers.h"
 
 namespace {
 
@@ -19,12 +20,6 @@ constexpr int kMonospace = 4;
 
 // The console's start-up font, which Linux systems do not have.
 constexpr std::string_view kStartUpFont = "cour.ttf";
-
-std::string_view trim_blanks(std::string_view text) {
-  size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 // A bit per option given; raises 5 for an unknown or repeated option.
 unsigned parse_options(std::string_view options) {

@@ -164,6 +164,14 @@ std::string string_upper(std::string_view text) {
   return result;
 }
 
+std::string_view trim_blanks(std::string_view text) {
+  size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+char to_lower_ascii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
 // A start below 1 finds nothing, like a start past the end.
 int64_t string_find(int64_t start, std::string_view text, std::string_view find, bool start_given) {
   if (!start_given) start = 1;

@@ -22,6 +22,10 @@ std::string string_chr(int64_t code);         // 0 to 255, else raises 5
 std::string string_fill(int64_t count, int code);
 std::string string_ltrim(std::string_view text);
 std::string string_upper(std::string_view text);
+// The text without blanks (code 32) at either end.
+std::string_view trim_blanks(std::string_view text);
+// A to Z turned into a to z, every other byte unchanged.
+char to_lower_ascii(char c);
 // 1-based position of `find` in `text` at or after `start` (1 when not given); 0 when none.
 int64_t string_find(int64_t start, std::string_view text, std::string_view find, bool start_given);
 std::string string_mid(std::string_view text, int64_t start, int64_t length, bool length_given);
