@@ -10,9 +10,9 @@
 #include <thread>
 
 #include "interpreter/interpreter.h"
-#include "platform/host.h"
-#include "platform/host_error.h"
-#include "platform/stream_front_end.h"
+#include "platform/core/host.h"
+#include "platform/core/host_error.h"
+#include "platform/stream/stream_front_end.h"
 
 namespace {
 

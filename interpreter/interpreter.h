@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/host.h"
+#include "platform/core/host.h"
 
 // An array of the interpreter's whose every element access is bound-checked (host error 9).
 template <typename T, long N>

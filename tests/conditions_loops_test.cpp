@@ -3,9 +3,9 @@
 
 #include <cmath>
 
-#include "platform/random_generator.h"
-#include "tests/answering.h"
-#include "tests/session.h"
+#include "platform/core/random_generator.h"
+#include "tests/support/answering.h"
+#include "tests/support/session.h"
 
 TEST(ForNext, CountsPassesAndLeavesTheVariablePastTheLimit) {
   struct Loop {

@@ -1,8 +1,8 @@
 // PRINT, INPUT and OUTCHAR: items, number fields, literals, answers read as expressions.
 #include <gtest/gtest.h>
 
-#include "tests/answering.h"
-#include "tests/session.h"
+#include "tests/support/answering.h"
+#include "tests/support/session.h"
 
 TEST(PrintStatement, ItemsSeparatorsAndLineEnds) {
   ExpectShows({

@@ -1,5 +1,5 @@
 // Code page 437: glyphs of screen bytes, their UTF-8 form, and the way back from Unicode.
-#include "platform/cp437.h"
+#include "platform/core/cp437.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Tests of the emulated memory: segments, offsets, the screen at &HB800, the video-mode byte.
-#include "platform/emulated_memory.h"
+#include "platform/core/emulated_memory.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/host_error_of.h"
-#include "tests/scripted_front_end.h"
+#include "tests/support/host_error_of.h"
+#include "tests/support/scripted_front_end.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Expressions: operators, factors, constants, function tokens and the value stack's limit.
 #include <gtest/gtest.h>
 
-#include "tests/session.h"
+#include "tests/support/session.h"
 
 namespace {
 

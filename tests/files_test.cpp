@@ -1,13 +1,13 @@
 // Tests of file 1, delete_file and the wide directory listing.
-#include "platform/file_one.h"
+#include "platform/core/file_one.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/dir_listing.h"
-#include "tests/host_error_of.h"
-#include "tests/scratch_folder.h"
+#include "platform/core/dir_listing.h"
+#include "tests/support/host_error_of.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/binary_session.h"
-#include "tests/scratch_folder.h"
-#include "tests/session.h"
+#include "tests/support/binary_session.h"
+#include "tests/support/scratch_folder.h"
+#include "tests/support/session.h"
 
 namespace {
 

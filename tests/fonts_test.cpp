@@ -1,11 +1,11 @@
 // Tests of the console fonts: options, finding the file, handles and selection.
-#include "platform/fonts.h"
+#include "platform/core/fonts.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/host_error_of.h"
-#include "tests/scratch_folder.h"
-#include "tests/scripted_front_end.h"
+#include "tests/support/host_error_of.h"
+#include "tests/support/scratch_folder.h"
+#include "tests/support/scripted_front_end.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/random_generator.h"
-#include "tests/binary_session.h"
+#include "platform/core/random_generator.h"
+#include "tests/support/binary_session.h"
 
 namespace {
 

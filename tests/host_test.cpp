@@ -1,12 +1,12 @@
 // Tests of the host's own services: number fields, window title, environment, the program's end.
-#include "platform/host.h"
+#include "platform/core/host.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include "tests/scratch_folder.h"
-#include "tests/scripted_front_end.h"
+#include "tests/support/scratch_folder.h"
+#include "tests/support/scripted_front_end.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Tests of the keyboard: the ring, the line editor and the host's waits for a key.
-#include "platform/keyboard.h"
+#include "platform/core/keyboard.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/scripted_front_end.h"
+#include "tests/support/scripted_front_end.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/keyboard.h"
-#include "tests/scratch_folder.h"
-#include "tests/session.h"
+#include "platform/core/keyboard.h"
+#include "tests/support/scratch_folder.h"
+#include "tests/support/session.h"
 
 namespace {
 

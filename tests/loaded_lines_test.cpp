@@ -1,8 +1,8 @@
 // Lines that only a program file can hold: far longer than the line editor's 255 characters, or with tabs.
 #include <gtest/gtest.h>
 
-#include "tests/scratch_folder.h"
-#include "tests/session.h"
+#include "tests/support/scratch_folder.h"
+#include "tests/support/session.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/session.h"
+#include "tests/support/session.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Tests of the number and string operations: formatting, reading numbers, rounding, texts.
-#include "platform/numbers.h"
+#include "platform/core/numbers.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/host_error_of.h"
+#include "tests/support/host_error_of.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The program store: lines kept in number order, replaced, deleted, and the full store.
 #include <gtest/gtest.h>
 
-#include "tests/session.h"
+#include "tests/support/session.h"
 
 using Lines = std::vector<std::string>;
 

@@ -1,7 +1,7 @@
 // The prompt loop: typed lines, statement sequencing, the error prefixes, TRACE and Break.
 #include <gtest/gtest.h>
 
-#include "tests/session.h"
+#include "tests/support/session.h"
 
 TEST(PromptLoop, LinesThatDoNothing) {
   for (std::string_view line : {"", "   ", "0", "000"}) {

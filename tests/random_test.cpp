@@ -1,9 +1,9 @@
 // Tests of the random-number generator and of RANDOM's seed prompt.
-#include "platform/random_generator.h"
+#include "platform/core/random_generator.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/scripted_front_end.h"
+#include "tests/support/scripted_front_end.h"
 
 namespace {
 

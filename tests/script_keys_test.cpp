@@ -1,5 +1,5 @@
 // Decoding a script into keys: UTF-8, line ends, dropped characters, input that trickles in.
-#include "platform/script_keys.h"
+#include "platform/stream/script_keys.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

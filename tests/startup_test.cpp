@@ -1,7 +1,7 @@
 // Start-up: the greeting, the start-up command and the state handed to the prompt.
 #include <gtest/gtest.h>
 
-#include "tests/session.h"
+#include "tests/support/session.h"
 
 TEST(StartUp, GreetsAndPromptsOnAClearedScreen) {
   Session session;

@@ -1,5 +1,5 @@
 // The stream front end: how script keys reach the waits and Break polls, and what it writes.
-#include "platform/stream_front_end.h"
+#include "platform/stream/stream_front_end.h"
 
 #include <gtest/gtest.h>
 #include <stdio.h>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/host.h"
+#include "platform/core/host.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/binary_session.h"
+#include "tests/support/binary_session.h"
 
 namespace {
 

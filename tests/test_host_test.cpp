@@ -1,5 +1,5 @@
 // The test host with small programs of its own: typing, idling, screen reads and stopping.
-#include "platform/test_host.h"
+#include "tests/support/test_host.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/host_error.h"
+#include "platform/core/host_error.h"
 
 namespace {
 

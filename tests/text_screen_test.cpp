@@ -1,9 +1,9 @@
 // Tests of the text screen: cursor, wrapping, the held cursor, control codes, scrolling.
-#include "platform/text_screen.h"
+#include "platform/core/text_screen.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/scripted_front_end.h"
+#include "tests/support/scripted_front_end.h"
 
 namespace {
 

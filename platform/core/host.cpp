@@ -1,18 +1,13 @@
 // The host runtime's own services: keyboard waits, the line editor, the program's end.
-#include "platform/host.h"
+#include "platform/core/host.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/dir_listing.h"
+#include "platform/core/dir_listing.h"
 
 namespace {
-constexpr size_t kMaxLineLength = 255;
-constexpr int kBackspace = 8;
-constexpr int kTab = 9;
-constexpr int kEnter = 13;
-constexpr int kBell = 7;
-constexpr int kBellPauseMs = 250;
+constexpr size_t kMaxLineLength = kMaxInputLine;
 constexpr std::string_view kSeedPrompt = "Random-number seed (-32768 to 32767)? ";
 
 // Keys that would move the cursor or clear the screen: the line editor drops them.
@@ -85,7 +80,7 @@ void Host::input_line(std::string& target, bool line_end) {
   for (;;) {
     if (!wait_for_key()) return;  // shut-down: the target stays as it was
     int key = keyboard_.pop();
-    if (key == kEnter) break;
+    if (key == kKeyEnter) break;
     edit_line(text, key);
   }
   target = std::move(text);
@@ -96,20 +91,20 @@ void Host::input_line(std::string& target, bool line_end) {
 void Host::edit_line(std::string& text, int key) {
   if (ignored_by_editor(key)) return;
   switch (key) {
-    case kBackspace:
+    case kKeyBackspace:
       if (!text.empty()) {
         text.pop_back();
         screen_.erase_last_glyph();
       }
       break;
-    case kTab:
+    case kKeyTab:
       do {
         if (text.size() >= kMaxLineLength) break;
         text += ' ';
         screen_.put_glyph(' ');
       } while (text.size() % 8 != 0);
       break;
-    case kBell: front_end_.pause_ms(kBellPauseMs); break;
+    case kKeyBell: front_end_.pause_ms(kBellPauseMs); break;
     default:
       if (text.size() < kMaxLineLength) {
         text += static_cast<char>(key);

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/keyboard.h"
+#include "platform/core/keyboard.h"
 
 // Each character is one key, its code page 437 code. LF, CR and CR LF are each one Enter
 // (13). Characters outside code page 437, U+0000 and malformed UTF-8 are dropped.

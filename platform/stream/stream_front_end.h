@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "platform/front_end.h"
-#include "platform/script_keys.h"
+#include "platform/core/front_end.h"
+#include "platform/stream/script_keys.h"
 
 class Host;
 class TextScreen;

@@ -4,13 +4,13 @@
 #include <atomic>
 #include <cstdint>
 
-// A key is a character 0 to 255, or kExtendedKey + scan code for cursor and function keys.
-constexpr int kExtendedKey = 256;
-constexpr int kNoKey = -1;
+#include "platform/core/keys.h"
+#include "platform/core/limits.h"
+
 
 class KeyboardRing {
  public:
-  static constexpr int kCapacity = 15;
+  static constexpr int kCapacity = kKeyboardCapacity;
   // Drops the key when the ring is full.
   void push(int key);
   // kNoKey when empty.

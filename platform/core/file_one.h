@@ -35,13 +35,5 @@ class FileOne {
   void reset();
 };
 
-// Host path of a name: "\" becomes "/".
-std::string host_path(std::string_view name);
-// Names compared as the user sees them: ASCII letters without regard to case.
-bool equal_ignoring_case(std::string_view a, std::string_view b);
-// Name resolution: the exact name when it exists, else each missing part of the path
-// matched without regard to case in its folder; from the first part that matches
-// nothing on, the rest stays as given.
-std::string resolve_existing(const std::string& path);
 // Deletes every matching file that is not a folder (* and ? allowed); 53 when none.
 void delete_file(std::string_view name);

@@ -1,16 +1,15 @@
 // Decoding a script's UTF-8 bytes into code page 437 keys.
-#include "platform/script_keys.h"
+#include "platform/stream/script_keys.h"
 
 #include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "platform/cp437.h"
+#include "platform/core/cp437.h"
 
 namespace {
 
-constexpr int kEnter = 13;
 
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
@@ -77,7 +76,7 @@ void ScriptKeyDecoder::add_character(char32_t code_point) {
   after_cr_ = code_point == U'\r';
   if (lf_after_cr) return;
   if (code_point == U'\n' || code_point == U'\r') {
-    keys_.push_back(kEnter);
+    keys_.push_back(kKeyEnter);
     return;
   }
   const int code = cp437_from_unicode(code_point);

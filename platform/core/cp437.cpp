@@ -1,5 +1,5 @@
 // Code page 437 glyph table and the conversions between screen bytes, Unicode and UTF-8.
-#include "platform/cp437.h"
+#include "platform/core/cp437.h"
 
 #include <array>
 #include <string_view>

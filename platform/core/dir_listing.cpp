@@ -1,5 +1,5 @@
 // Our own "dir <pattern> /w": a wide directory listing written to a file, no shell involved.
-#include "platform/dir_listing.h"
+#include "platform/core/dir_listing.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -9,8 +9,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/file_one.h"
-#include "platform/numbers.h"
+#include "platform/core/file_one.h"
+#include "platform/core/numbers.h"
+#include "platform/core/paths.h"
 
 namespace {
 
@@ -29,11 +30,6 @@ std::string lowered(std::string_view text) {
   std::string result(text);
   for (char& c : result) c = to_lower_ascii(c);
   return result;
-}
-
-bool is_folder(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 std::string with_thousands(uint64_t value) {

@@ -1,5 +1,5 @@
 // The stream front end: script keys fed where the interpreter waits, rows written as text.
-#include "platform/stream_front_end.h"
+#include "platform/stream/stream_front_end.h"
 
 #include <signal.h>
 #include <unistd.h>
@@ -9,12 +9,10 @@
 #include <string>
 #include <thread>
 
-#include "platform/cp437.h"
-#include "platform/host.h"
+#include "platform/core/cp437.h"
+#include "platform/core/host.h"
 
 namespace {
-
-constexpr int kCtrlC = 3;
 
 // Set by SIGINT, taken by the next statement's Break poll.
 std::atomic<bool> interrupt_pending{false};
@@ -34,10 +32,8 @@ void CatchInterrupts() {
 
 // The row as UTF-8 glyphs without its trailing blanks.
 std::string RowText(const uint8_t* cells) {
-  int length = TextScreen::kColumns;
-  while (length > 0 && (cells[(length - 1) * 2] == ' ' || cells[(length - 1) * 2] == 0)) --length;
   std::string text;
-  for (int column = 0; column < length; ++column) append_cp437_as_utf8(text, cells[column * 2]);
+  for (char code : row_text(cells)) append_cp437_as_utf8(text, static_cast<uint8_t>(code));
   return text;
 }
 
@@ -61,13 +57,13 @@ void StreamFrontEnd::wait_started(KeyboardRing&) {
   in_wait_ = true;
   statements_until_break_ = 0;  // no Break poll took it before this wait
   // Ctrl+C as the first key of a line stands for no running statement.
-  while (script_.peek() == kCtrlC) script_.take();
+  while (script_.peek() == kKeyCtrlC) script_.take();
 }
 
 void StreamFrontEnd::wait_ended(KeyboardRing&) {
   in_wait_ = false;
   // Only what has arrived counts, so that an interactive pipe is not waited for here.
-  if (script_.peek_arrived() == kCtrlC) {
+  if (script_.peek_arrived() == kKeyCtrlC) {
     script_.take();
     statements_until_break_ = 2;
   }
@@ -77,10 +73,10 @@ void StreamFrontEnd::statement_event(KeyboardRing& ring) {
   if (in_wait_) return;
   if (interrupt_pending.exchange(false)) {
     statements_until_break_ = 0;
-    ring.push(kCtrlC);
+    ring.push(kKeyCtrlC);
     return;
   }
-  if (statements_until_break_ > 0 && --statements_until_break_ == 0) ring.push(kCtrlC);
+  if (statements_until_break_ > 0 && --statements_until_break_ == 0) ring.push(kKeyCtrlC);
 }
 
 void StreamFrontEnd::pause_ms(int milliseconds) {

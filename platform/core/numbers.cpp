@@ -1,11 +1,11 @@
 // Number and string operations of the host runtime.
-#include "platform/numbers.h"
+#include "platform/core/numbers.h"
 
 #include <cmath>
 #include <cstdio>
 #include <limits>
 
-#include "platform/host_error.h"
+#include "platform/core/host_error.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The keyboard ring: a lock-free queue between the front end's thread and the program thread.
-#include "platform/keyboard.h"
+#include "platform/core/keyboard.h"
 
 namespace {
 constexpr unsigned kSlots = KeyboardRing::kCapacity + 1;  // one slot stays free to tell full from empty

@@ -1,15 +1,25 @@
 // The 80 x 25 text screen: character/attribute memory, cursor and the printing rules.
-#include "platform/text_screen.h"
+#include "platform/core/text_screen.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "platform/front_end.h"
+#include "platform/core/front_end.h"
+#include "platform/core/keys.h"
 
 namespace {
 constexpr int kRowBytes = TextScreen::kColumns * 2;
 int cell_offset(int row, int column) { return (row - 1) * kRowBytes + (column - 1) * 2; }
 }  // namespace
+
+std::string row_text(const uint8_t* cells) {
+  std::string text(TextScreen::kColumns, ' ');
+  for (int column = 0; column < TextScreen::kColumns; ++column) {
+    if (cells[column * 2] != 0) text[column] = static_cast<char>(cells[column * 2]);
+  }
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
+}
 
 TextScreen::TextScreen(FrontEnd& front_end) : front_end_(front_end) {
   for (int row = 1; row <= kRows; ++row) blank_row(row);
@@ -86,7 +96,7 @@ void TextScreen::scroll_up() {
 void TextScreen::write_code(uint8_t code) {
   if (held_) new_line();
   switch (code) {
-    case 7: front_end_.pause_ms(250); break;
+    case kKeyBell: front_end_.pause_ms(kBellPauseMs); break;
     case 9:  // blanks up to the next column 8k + 1, or to the end of the row
       do put_glyph(' ');
       while (!held_ && (column_ - 1) % 8 != 0);

@@ -1,8 +1,8 @@
 // The host's emulated real-mode memory behind set_segment, peek_byte and poke_byte.
-#include "platform/emulated_memory.h"
+#include "platform/core/emulated_memory.h"
 
-#include "platform/host_error.h"
-#include "platform/text_screen.h"
+#include "platform/core/host_error.h"
+#include "platform/core/text_screen.h"
 
 namespace {
 constexpr uint32_t kMemoryBytes = 0xFFFF * 16 + 0x10000;  // the highest segment:offset + 1

@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/front_end.h"
-#include "platform/host.h"
+#include "platform/core/front_end.h"
+#include "platform/core/host.h"
 
 // Typed keys are handed over only where the program waits for the keyboard, so a line typed
 // ahead is never taken by a statement's Break poll.

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tests/session.h"
+#include "tests/support/session.h"
 
 namespace {
 

@@ -5,15 +5,15 @@
 #include <string>
 #include <string_view>
 
-#include "platform/emulated_memory.h"
-#include "platform/file_one.h"
-#include "platform/fonts.h"
-#include "platform/front_end.h"
-#include "platform/host_error.h"
-#include "platform/keyboard.h"
-#include "platform/numbers.h"
-#include "platform/random_generator.h"
-#include "platform/text_screen.h"
+#include "platform/core/emulated_memory.h"
+#include "platform/core/file_one.h"
+#include "platform/core/fonts.h"
+#include "platform/core/front_end.h"
+#include "platform/core/host_error.h"
+#include "platform/core/keyboard.h"
+#include "platform/core/numbers.h"
+#include "platform/core/random_generator.h"
+#include "platform/core/text_screen.h"
 
 class Host {
  public:

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/host_error.h"
+#include "platform/core/host_error.h"
 
 namespace {
 

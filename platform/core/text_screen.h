@@ -2,15 +2,22 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
+
+#include "platform/core/limits.h"
 
 class FrontEnd;
 
+// The code page 437 characters of a row of cells, a 0 cell read as a blank, trailing blanks
+// left out: a row as a transcript or a test shows it.
+std::string row_text(const uint8_t* cells);
+
 class TextScreen {
  public:
-  static constexpr int kColumns = 80;
-  static constexpr int kRows = 25;
-  static constexpr int kBytes = kColumns * kRows * 2;
+  static constexpr int kColumns = kScreenColumns;
+  static constexpr int kRows = kScreenRows;
+  static constexpr int kBytes = kScreenBytes;
 
   explicit TextScreen(FrontEnd& front_end);
 

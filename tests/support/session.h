@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "interpreter/interpreter.h"
-#include "platform/test_host.h"
+#include "tests/support/test_host.h"
 
 class Session {
  public:

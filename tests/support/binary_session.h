@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/scratch_folder.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 

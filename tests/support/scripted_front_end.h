@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/host.h"
+#include "platform/core/host.h"
 
 namespace {
 
@@ -35,9 +35,7 @@ class ScriptedFrontEnd : public FrontEnd {
   void wait_ended(KeyboardRing&) override { ++waits_ended; }
   void pause_ms(int ms) override { pauses.push_back(ms); }
   void row_scrolled_off(const uint8_t* cells) override {
-    std::string row;
-    for (int column = 0; column < TextScreen::kColumns; ++column) row += static_cast<char>(cells[column * 2]);
-    scrolled_rows.push_back(row.substr(0, row.find_last_not_of(' ') + 1));
+    scrolled_rows.push_back(::row_text(cells));
   }
   void title_changed(std::string_view text) override { title = text; }
   void font_selected(std::string_view path, int height) override {
@@ -47,13 +45,7 @@ class ScriptedFrontEnd : public FrontEnd {
 };
 
 // The characters of a screen row, trailing blanks left out.
-inline std::string row_text(const TextScreen& screen, int row) {
-  std::string text;
-  for (int column = 1; column <= TextScreen::kColumns; ++column) {
-    text += static_cast<char>(screen.byte_at(((row - 1) * TextScreen::kColumns + column - 1) * 2));
-  }
-  return text.substr(0, text.find_last_not_of(' ') + 1);
-}
+inline std::string row_text(const TextScreen& screen, int row) { return ::row_text(screen.row_cells(row)); }
 
 // Each byte of a text as one key.
 inline std::deque<int> keys_of(std::string_view text) {

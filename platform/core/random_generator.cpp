@@ -1,5 +1,5 @@
 // The 24-bit linear congruential generator behind RND and RANDOM.
-#include "platform/random_generator.h"
+#include "platform/core/random_generator.h"
 
 float RandomGenerator::next() {
   state_ = static_cast<uint32_t>((uint64_t{state_} * 16598013u + 12820163u) & 0xFFFFFFu);

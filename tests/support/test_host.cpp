@@ -1,26 +1,14 @@
 // The test host: a handshake between the test thread, which types, and the program thread.
-#include "platform/test_host.h"
+#include "tests/support/test_host.h"
 
 #include <chrono>
 #include <stdexcept>
 
-#include "platform/host_error.h"
+#include "platform/core/host_error.h"
 
 namespace {
 
-constexpr int kEnter = 13;
 constexpr auto kIdleTimeout = std::chrono::seconds(10);
-
-// Code page 437 bytes of a row, a 0 cell read as a blank, trailing blanks removed.
-std::string RowBytes(const uint8_t* cells) {
-  std::string text;
-  for (int column = 0; column < TextScreen::kColumns; ++column) {
-    const uint8_t code = cells[column * 2];
-    text += code == 0 ? ' ' : static_cast<char>(code);
-  }
-  text.erase(text.find_last_not_of(' ') + 1);
-  return text;
-}
 
 }  // namespace
 
@@ -52,7 +40,7 @@ void TestHost::stop() {
 
 void TestHost::type(std::string_view keys) {
   std::lock_guard lock(mutex_);
-  for (char key : keys) typed_.push_back(key == '\n' ? kEnter : static_cast<uint8_t>(key));
+  for (char key : keys) typed_.push_back(key == '\n' ? kKeyEnter : static_cast<uint8_t>(key));
   changed_.notify_all();
 }
 
@@ -102,7 +90,7 @@ void TestHost::close_window() {
 
 std::string TestHost::row(int r) const {
   if (r < 1 || r > TextScreen::kRows) throw std::out_of_range("TestHost::row: no such row");
-  return RowBytes(screen().row_cells(r));
+  return row_text(screen().row_cells(r));
 }
 
 std::vector<std::string> TestHost::screen_rows() const {
@@ -186,7 +174,7 @@ void TestHost::pause_ms(int milliseconds) {
 }
 
 void TestHost::row_scrolled_off(const uint8_t* cells) {
-  std::string text = RowBytes(cells);
+  std::string text = row_text(cells);
   std::lock_guard lock(mutex_);
   scrolled_off_.push_back(std::move(text));
 }

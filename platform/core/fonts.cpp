@@ -1,5 +1,5 @@
 // Console fonts: option checking, finding the TrueType file, handles.
-#include "platform/fonts.h"
+#include "platform/core/fonts.h"
 
 #include <fontconfig/fontconfig.h>
 
@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/file_one.h"
-#include "platform/host_error.h"
-#include "platform/numbers.h"
+#include "platform/core/paths.h"
+#include "platform/core/host_error.h"
+#include "platform/core/numbers.h"
 
 namespace {
 

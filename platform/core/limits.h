@@ -1,0 +1,10 @@
+// The host's limits, each named once.
+#pragma once
+
+inline constexpr int kScreenColumns = 80;
+inline constexpr int kScreenRows = 25;
+inline constexpr int kScreenBytes = kScreenColumns * kScreenRows * 2;  // character/attribute pairs
+inline constexpr int kKeyboardCapacity = 15;  // a key that finds the ring full is dropped
+inline constexpr int kMaxInputLine = 255;     // characters the line editor takes
+inline constexpr int kBellPauseMs = 250;      // the pause of character 7, printed or typed
+inline constexpr int kKeyPollMs = 10;         // a wait for a key looks again this often
