@@ -64,8 +64,10 @@ int main(int argc, char** argv) {
   }
 
   EnterExecutableFolder();
+  Console console;
   StreamFrontEnd front_end(STDIN_FILENO, stdout);
-  Host host(front_end, JoinArguments(argc, argv));
+  Host host(console, front_end, JoinArguments(argc, argv));
+  console.set_key_pump(true);
   front_end.attach(host);
   Interpreter::WindowSettings(host);
   Interpreter interpreter(host);
@@ -73,6 +75,7 @@ int main(int argc, char** argv) {
   int status = 0;
   std::thread program([&] { status = RunProgram(interpreter); });
   program.join();
+  console.mark_program_ended();
   front_end.write_final_screen(host.screen());
   return status;
 }

@@ -36,7 +36,8 @@ TEST(PrintUsingInteger, ReturnsThePositionAfterEachField) {
 
 TEST(Host, StartsWithBlankScreenAndKeepsTitleAndCommandLine) {
   ScriptedFrontEnd front_end;
-  Host host(front_end, "prog.tib");
+  Console console;
+  Host host(console, front_end, "prog.tib");
   EXPECT_EQ(host.command_line(), "prog.tib");
   EXPECT_EQ(row_text(host.screen(), 1), "");
   EXPECT_EQ(host.screen().cursor_row(), 1);
@@ -44,6 +45,11 @@ TEST(Host, StartsWithBlankScreenAndKeepsTitleAndCommandLine) {
   host.set_window_title("KELO");
   EXPECT_EQ(host.window_title(), "KELO");
   EXPECT_EQ(front_end.title, "KELO");
+  std::string title;
+  uint64_t seen = 0;
+  EXPECT_TRUE(console.take_title(title, seen));
+  EXPECT_EQ(title, "KELO");
+  EXPECT_FALSE(console.take_title(title, seen));
 }
 
 TEST(Host, EnvironmentVariableOrEmpty) {
@@ -60,11 +66,15 @@ TEST(Host, HaltForeverShutsDown) {
   EXPECT_TRUE(scripted.host.stop_flag());
 }
 
-TEST(Host, StatementEventReachesTheFrontEnd) {
+TEST(Host, StatementEventPumpsTheFrontEndOnlyWhenAsked) {
   struct BreakingFrontEnd : ScriptedFrontEnd {
     void statement_event(KeyboardRing& ring) override { ring.push(3); }
   } front_end;
-  Host host(front_end, "");
+  Console console;
+  Host host(console, front_end, "");
+  host.statement_event();
+  EXPECT_EQ(host.inkey(), kNoKey);
+  console.set_key_pump(true);
   host.statement_event();
   EXPECT_EQ(host.inkey(), 3);
 }

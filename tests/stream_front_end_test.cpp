@@ -34,7 +34,8 @@ class StreamProtocol {
     script_fd_ = fds[0];
     output_ = open_memstream(&output_buffer_, &output_size_);
     front_end_ = std::make_unique<StreamFrontEnd>(script_fd_, output_);
-    host_ = std::make_unique<Host>(*front_end_, "");
+    host_ = std::make_unique<Host>(console_, *front_end_, "");
+    console_.set_key_pump(true);
     front_end_->attach(*host_);
   }
   ~StreamProtocol() {
@@ -80,6 +81,7 @@ class StreamProtocol {
   char* output_buffer_ = nullptr;
   size_t output_size_ = 0;
   std::unique_ptr<StreamFrontEnd> front_end_;
+  Console console_;
   std::unique_ptr<Host> host_;
 };
 

@@ -11,14 +11,16 @@ class FrontEnd {
  public:
   virtual ~FrontEnd() = default;
 
-  // The interpreter waits for a key and the ring is empty. Put keys into the ring, or let
-  // about 10 ms pass; to shut down, call Host::begin_shutdown() and return.
-  virtual void wait_for_key(KeyboardRing& ring) = 0;
+  // The interpreter waits for a key and the ring is empty. A scripted front end puts its next
+  // key into the ring here (or asks for the shut-down); a display front end, whose keys
+  // arrive through the Console from its own thread, leaves it be.
+  virtual void wait_for_key(KeyboardRing&) {}
   // A wait for the keyboard begins (line editor, INCHAR, LIST's pause, the end wait).
   virtual void wait_started(KeyboardRing&) {}
   // That wait has got what it waited for.
   virtual void wait_ended(KeyboardRing&) {}
-  // The per-statement event check; may put a key (such as Ctrl+C) into the ring.
+  // The per-statement event check, called only while the front end has asked the Console
+  // for a key pump; may put a key (such as Ctrl+C) into the ring.
   virtual void statement_event(KeyboardRing&) {}
   // A pause asked for by the bell character.
   virtual void pause_ms(int) {}

@@ -16,11 +16,13 @@ bool ignored_by_editor(int key) {
 }
 }  // namespace
 
-Host::Host(FrontEnd& front_end, std::string command_line_text)
-    : front_end_(front_end), command_line_(std::move(command_line_text)), screen_(front_end), memory_(screen_) {}
+Host::Host(Console& console, FrontEnd& front_end, std::string command_line_text)
+    : console_(console),
+      front_end_(front_end), command_line_(std::move(command_line_text)), screen_(front_end), memory_(screen_) {}
 
 void Host::set_window_title(std::string_view title) {
   title_ = title;
+  console_.set_title(title_);
   front_end_.title_changed(title_);
 }
 
@@ -38,6 +40,7 @@ void Host::set_font(int32_t handle) {
   const LoadedFont& font = fonts_.font(handle);
   front_end_.font_selected(font.path, font.height);
   fonts_.set_font(handle);
+  console_.set_font(font.path, font.height, font.bold);
 }
 
 // Template text before the field is copied; a template without a "#" field raises 5.
@@ -57,35 +60,35 @@ int Host::print_using_integer(std::string_view template_text, int64_t value, int
 }
 
 int Host::inkey() {
-  int key = keyboard_.pop();
+  int key = console_.keyboard().pop();
   if (key != kNoKey && pause_waiting_) {
     pause_waiting_ = false;
-    front_end_.wait_ended(keyboard_);
+    front_end_.wait_ended(console_.keyboard());
   }
   return key;
 }
 
 int Host::read_keys() {
-  front_end_.wait_started(keyboard_);
+  front_end_.wait_started(console_.keyboard());
   if (!wait_for_key()) throw HostShutdown{};
-  int key = keyboard_.pop();
-  front_end_.wait_ended(keyboard_);
+  int key = console_.keyboard().pop();
+  front_end_.wait_ended(console_.keyboard());
   return key >= kExtendedKey ? 0 : key;  // the scan code of an extended key is dropped
 }
 
 void Host::input_line(std::string& target, bool line_end) {
-  front_end_.wait_started(keyboard_);
+  front_end_.wait_started(console_.keyboard());
   std::string text;
   text.reserve(kMaxLineLength);
   for (;;) {
     if (!wait_for_key()) return;  // shut-down: the target stays as it was
-    int key = keyboard_.pop();
+    int key = console_.keyboard().pop();
     if (key == kKeyEnter) break;
     edit_line(text, key);
   }
   target = std::move(text);
   if (line_end) screen_.print_string("", true);
-  front_end_.wait_ended(keyboard_);
+  front_end_.wait_ended(console_.keyboard());
 }
 
 void Host::edit_line(std::string& text, int key) {
@@ -117,9 +120,9 @@ void Host::key_wait_event() {
   if (stop_flag()) throw HostShutdown{};
   if (!pause_waiting_) {
     pause_waiting_ = true;
-    front_end_.wait_started(keyboard_);
+    front_end_.wait_started(console_.keyboard());
   }
-  if (keyboard_.empty()) front_end_.wait_for_key(keyboard_);
+  if (console_.keyboard().empty()) front_end_.wait_for_key(console_.keyboard());
   if (stop_flag()) throw HostShutdown{};
 }
 
@@ -137,11 +140,11 @@ void Host::end_program() {
   screen_.set_view(TextScreen::kRows, TextScreen::kRows);
   screen_.print_string("", true);
   screen_.print_string("Press any key to continue", false);
-  keyboard_.clear();
-  front_end_.wait_started(keyboard_);
+  console_.keyboard().clear();
+  front_end_.wait_started(console_.keyboard());
   if (!wait_for_key()) throw HostShutdown{};
-  keyboard_.pop();
-  front_end_.wait_ended(keyboard_);
+  console_.keyboard().pop();
+  front_end_.wait_ended(console_.keyboard());
   halt_forever();
 }
 
@@ -167,7 +170,28 @@ void Host::shell_command(std::string_view command) {
 bool Host::wait_for_key() {
   for (;;) {
     if (stop_flag()) return false;
-    if (!keyboard_.empty()) return true;
-    front_end_.wait_for_key(keyboard_);
+    if (!console_.keyboard().empty()) return true;
+    console_.publish(screen_, true);
+    front_end_.wait_for_key(console_.keyboard());  // a scripted front end hands over its next key
+    if (console_.keyboard().empty() && !stop_flag()) console_.wait_for_key(kKeyPollMs);
   }
+}
+
+void Host::service_events() {
+  const uint32_t pending = console_.pending();
+  if (pending & Console::kClose) {
+    console_.publish(screen_, false);
+    throw HostShutdown{};
+  }
+  if (pending & Console::kFrameWanted) console_.publish(screen_, false);
+  if (pending & Console::kPause) {
+    // The next key ends the pause and is swallowed, as the Pause key's own release would be.
+    console_.publish(screen_, false);
+    while (console_.keyboard().pop() == kNoKey) {
+      if (stop_flag()) throw HostShutdown{};
+      console_.wait_for_key(kKeyPollMs);
+    }
+    console_.clear_pending(Console::kPause);
+  }
+  if (pending & Console::kKeyPump) front_end_.statement_event(console_.keyboard());
 }

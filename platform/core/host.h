@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/core/console.h"
 #include "platform/core/emulated_memory.h"
 #include "platform/core/file_one.h"
 #include "platform/core/fonts.h"
@@ -17,7 +18,7 @@
 
 class Host {
  public:
-  Host(FrontEnd& front_end, std::string command_line_text);
+  Host(Console& console, FrontEnd& front_end, std::string command_line_text);
 
   // Window settings, read by a window front end when it opens its window.
   int32_t window_resizable = 0;
@@ -53,9 +54,12 @@ class Host {
   void key_wait_event();
 
   // Events and the program's end.
-  void statement_event() { front_end_.statement_event(keyboard_); }
-  bool stop_flag() const { return stop_flag_.load(); }
-  void begin_shutdown() { stop_flag_.store(true); }
+  // Once per statement: one relaxed load when nothing is pending.
+  void statement_event() {
+    if (console_.pending() != 0) service_events();
+  }
+  bool stop_flag() const { return console_.close_requested(); }
+  void begin_shutdown() { console_.request_close(); }
   [[noreturn]] void halt_forever();
   [[noreturn]] void end_program();
 
@@ -74,7 +78,8 @@ class Host {
   void shell_command(std::string_view command);
 
   TextScreen& screen() { return screen_; }
-  KeyboardRing& keyboard() { return keyboard_; }
+  KeyboardRing& keyboard() { return console_.keyboard(); }
+  Console& console() { return console_; }
   RandomGenerator& random() { return random_; }
   const Fonts& fonts() const { return fonts_; }
   FrontEnd& front_end() { return front_end_; }
@@ -84,16 +89,17 @@ class Host {
   // The caller brackets its whole wait with the front end's wait_started and wait_ended.
   bool wait_for_key();
   void edit_line(std::string& text, int key);
+  // The event check's slow path: a close, a frame for the display, the pause, a key pump.
+  void service_events();
 
+  Console& console_;
   FrontEnd& front_end_;
   std::string command_line_;
   std::string title_;
   TextScreen screen_;
   EmulatedMemory memory_;
-  KeyboardRing keyboard_;
   RandomGenerator random_;
   FileOne file_;
   Fonts fonts_;
-  std::atomic<bool> stop_flag_{false};
   bool pause_waiting_ = false;  // key_wait_event began a wait that inkey's next key ends
 };

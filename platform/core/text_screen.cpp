@@ -31,12 +31,14 @@ void TextScreen::print_fit(std::string_view text) {
 }
 
 void TextScreen::print_string(std::string_view text, bool line_end) {
+  ++changes_;
   for (char c : text) write_code(static_cast<uint8_t>(c));
   if (line_end) new_line();  // a held cursor counts as already past the row: one move, not two
 }
 
 void TextScreen::locate_cursor(int column) {
   column_ = std::clamp(column, 1, kColumns);
+  ++changes_;
   held_ = false;
 }
 
@@ -48,6 +50,7 @@ void TextScreen::clear_screen() {
 }
 
 void TextScreen::put_glyph(uint8_t code) {
+  ++changes_;
   if (held_) new_line();
   int offset = cell_offset(row_, column_);
   memory_[offset] = code;
@@ -57,6 +60,7 @@ void TextScreen::put_glyph(uint8_t code) {
 }
 
 void TextScreen::erase_last_glyph() {
+  ++changes_;
   if (held_) held_ = false;                // the glyph stands under the cursor in column 80
   else if (column_ > 1) --column_;
   else if (row_ > view_top_) {             // the glyph ended the row above
@@ -71,6 +75,7 @@ void TextScreen::erase_last_glyph() {
 }
 
 void TextScreen::set_view(int top, int bottom) {
+  ++changes_;
   view_top_ = std::clamp(top, 1, kRows);
   view_bottom_ = std::clamp(bottom, view_top_, kRows);
   row_ = view_top_;
@@ -79,6 +84,7 @@ void TextScreen::set_view(int top, int bottom) {
 }
 
 void TextScreen::new_line() {
+  ++changes_;
   held_ = false;
   column_ = 1;
   if (row_ >= view_bottom_) scroll_up();
@@ -114,6 +120,7 @@ void TextScreen::write_code(uint8_t code) {
 }
 
 void TextScreen::blank_row(int row) {
+  ++changes_;
   for (int column = 1; column <= kColumns; ++column) {
     int offset = cell_offset(row, column);
     memory_[offset] = ' ';

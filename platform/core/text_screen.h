@@ -34,7 +34,13 @@ class TextScreen {
   void set_view(int top, int bottom);
 
   uint8_t byte_at(int offset) const { return memory_[offset]; }
-  void set_byte(int offset, uint8_t value) { memory_[offset] = value; }
+  void set_byte(int offset, uint8_t value) {
+    memory_[offset] = value;
+    ++changes_;
+  }
+  const std::array<uint8_t, kBytes>& cells() const { return memory_; }
+  // Counts every change of the cells or the cursor, so a display can tell when to redraw.
+  uint64_t changes() const { return changes_; }
   const uint8_t* row_cells(int row) const { return &memory_[(row - 1) * kColumns * 2]; }
   int cursor_row() const { return row_; }
   int cursor_column() const { return column_; }
@@ -55,4 +61,5 @@ class TextScreen {
   uint8_t attribute_ = 7;
   int view_top_ = 1;
   int view_bottom_ = kRows;
+  uint64_t changes_ = 0;
 };

@@ -57,8 +57,10 @@ inline std::deque<int> keys_of(std::string_view text) {
 // A host wired to a scripted front end.
 struct ScriptedHost {
   ScriptedFrontEnd front_end;
-  Host host{front_end, ""};
+  Console console;
+  Host host{console, front_end, ""};
   explicit ScriptedHost(std::deque<int> keys = {}) {
+    console.set_key_pump(true);
     front_end.host = &host;
     front_end.keys = std::move(keys);
   }

@@ -98,5 +98,6 @@ class TestHost : public FrontEnd {
   bool refuse_fonts_ = false;    // set before start(), read on the program thread
   std::exception_ptr failure_;   // what ended the program, other than HostShutdown
   std::thread program_thread_;
+  Console console_;
   Host host_;                    // last: its construction may call this front end
 };

@@ -1,0 +1,103 @@
+// The seam between the program thread and the display thread: everything both of them touch.
+//
+//   program thread  --publish()-->  snapshot  --take_snapshot()-->  display thread
+//   program thread  <--keyboard()--  ring      <--push_key()-------  display thread
+//   any thread      --request_close()-->  ends every wait and the next event check
+//   program thread  --set_title() / set_font()-->  requests the display applies on its own thread
+//
+// Nothing else crosses between the two threads.
+#pragma once
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "platform/core/keyboard.h"
+#include "platform/core/limits.h"
+
+class TextScreen;
+
+// The screen as the display draws it.
+struct ScreenSnapshot {
+  std::array<uint8_t, kScreenBytes> cells{};
+  int cursor_row = 1;       // 1 to 25
+  int cursor_column = 1;    // 1 to 80
+  bool editing = false;     // the program waits for a key: the cursor is shown
+  uint64_t generation = 0;  // grows with every published change; 0 before the first
+};
+
+// A font the display is asked to draw the screen with.
+struct FontRequest {
+  std::string path;
+  int height = 0;
+  bool bold = false;
+  uint64_t generation = 0;  // 0 while none was asked for
+};
+
+class Console {
+ public:
+  // What an event check must look at; all clear on the fast path.
+  enum Pending : uint32_t {
+    kClose = 1u << 0,       // shut down at the next event check or wait
+    kFrameWanted = 1u << 1, // the display has drawn the last snapshot and wants a newer one
+    kPause = 1u << 2,       // the Pause key: event checks wait until the next key
+    kKeyPump = 1u << 3,     // the front end asks to be called at every event check
+  };
+
+  // --- Display thread (or any thread for request_close) ---
+
+  // Puts a key into the ring (dropped when it is full) and wakes a waiting reader.
+  void push_key(int key);
+  // Asks the host to shut down; the program ends at its next event check or wait.
+  void request_close();
+  // The same, safe inside a signal handler: a waiting reader notices within one poll.
+  void request_close_from_signal() { pending_.fetch_or(kClose, std::memory_order_relaxed); }
+  void request_pause() { pending_.fetch_or(kPause, std::memory_order_relaxed); }
+  // Copies the newest published screen into `out` when it is newer than out.generation,
+  // and asks the program thread for the next one. False when nothing changed.
+  bool take_snapshot(ScreenSnapshot& out);
+  // The title, when it changed since `seen` (which is updated).
+  bool take_title(std::string& title, uint64_t& seen);
+  // The font asked for, when it changed since out.generation.
+  bool take_font(FontRequest& out);
+  // The program thread has ended (BYE and its key, a close, or a failure).
+  bool program_ended() const { return ended_.load(std::memory_order_acquire); }
+
+  // --- Program thread ---
+
+  KeyboardRing& keyboard() { return keyboard_; }
+  bool close_requested() const { return (pending_.load(std::memory_order_relaxed) & kClose) != 0; }
+  // The event check's fast path: one relaxed load, 0 when nothing is pending.
+  uint32_t pending() const { return pending_.load(std::memory_order_relaxed); }
+  void clear_pending(uint32_t bits) { pending_.fetch_and(~bits, std::memory_order_relaxed); }
+  void set_key_pump(bool on);
+  // Publishes the screen when it changed since the last publication, or when `editing` did.
+  void publish(const TextScreen& screen, bool editing);
+  // Waits until a key is in the ring, a close is requested or `milliseconds` have passed.
+  void wait_for_key(int milliseconds);
+  void set_title(const std::string& title);
+  void set_font(const std::string& path, int height, bool bold);
+  void mark_program_ended();
+
+ private:
+  KeyboardRing keyboard_;
+  std::atomic<uint32_t> pending_{0};
+  std::atomic<bool> ended_{false};
+
+  // Key arrivals and close requests wake the program thread's wait.
+  std::mutex wake_mutex_;
+  std::condition_variable wake_;
+
+  // Guards everything below: the published screen and the display's requests.
+  mutable std::mutex mutex_;
+  ScreenSnapshot published_;
+  std::string title_;
+  uint64_t title_generation_ = 0;
+  FontRequest font_;
+
+  // Program thread only: what was published last.
+  uint64_t published_changes_ = UINT64_MAX;
+  bool published_editing_ = false;
+};
