@@ -1,30 +1,26 @@
-// The program's entry: picks the front end, starts the host and runs the interpreter on its thread.
+// The program's entry: picks the front end, starts the program thread and the front end, joins.
 #include <unistd.h>
 
-#include <climits>
-#include <new>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <new>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "interpreter/interpreter.h"
+#include "platform/core/console.h"
 #include "platform/core/host.h"
 #include "platform/core/host_error.h"
+#include "platform/core/program_thread.h"
+#include "platform/core/signal_events.h"
 #include "platform/stream/stream_front_end.h"
+#include "platform/terminal/terminal_front_end.h"
 
 namespace {
 
-// Programs and their files live beside the executable.
-void EnterExecutableFolder() {
-  char path[PATH_MAX];
-  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return;
-  std::string folder(path, static_cast<size_t>(length));
-  folder.erase(folder.rfind('/') + 1);
-  if (chdir(folder.c_str()) != 0) std::perror("kelo-basic: cannot enter the program's folder");
-}
+// How long main waits for the program thread after the front end is done with it.
+constexpr int kShutdownGraceMs = 2000;
 
 std::string JoinArguments(int argc, char** argv) {
   std::string text;
@@ -33,6 +29,50 @@ std::string JoinArguments(int argc, char** argv) {
     text += argv[i];
   }
   return text;
+}
+
+bool HasDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
+
+// The window front end, or null when it cannot open a window here.
+std::unique_ptr<FrontEnd> OpenWindowFrontEnd(Console& /*console*/, SignalEvents& /*signals*/) {
+  return nullptr;  // not built yet
+}
+
+// The front end KELO_HOST names; unset: a window at a display, the terminal at a terminal,
+// else the stream. Null, after a message, when the choice cannot be had.
+std::unique_ptr<FrontEnd> ChooseFrontEnd(Console& console, SignalEvents& signals) {
+  const char* setting = std::getenv("KELO_HOST");
+  const std::string_view choice = setting != nullptr ? setting : "";
+  const bool at_terminal = isatty(STDIN_FILENO) != 0;
+  const int terminal_output = isatty(STDOUT_FILENO) != 0 ? STDOUT_FILENO : STDIN_FILENO;
+  if (choice == "stream") return std::make_unique<StreamFrontEnd>(console, STDIN_FILENO, stdout, &signals);
+  if (choice == "terminal") {
+    if (!at_terminal) {
+      std::fprintf(stderr, "kelo-basic: KELO_HOST=terminal needs a terminal on standard input\n");
+      return nullptr;
+    }
+    return std::make_unique<TerminalFrontEnd>(console, STDIN_FILENO, terminal_output, &signals);
+  }
+  if (!choice.empty() && choice != "window") {
+    std::fprintf(stderr, "kelo-basic: unknown KELO_HOST \"%s\" (known: window, terminal, stream)\n", setting);
+    return nullptr;
+  }
+  if (choice == "window" || (at_terminal && HasDisplay())) {
+    if (std::unique_ptr<FrontEnd> window = OpenWindowFrontEnd(console, signals)) return window;
+    if (!at_terminal) {
+      std::fprintf(stderr, "kelo-basic: no window can be opened here\n");
+      return nullptr;
+    }
+    std::fprintf(stderr, "kelo-basic: no window can be opened here; using the terminal\n");
+  }
+  if (at_terminal) return std::make_unique<TerminalFrontEnd>(console, STDIN_FILENO, terminal_output, &signals);
+  return std::make_unique<StreamFrontEnd>(console, STDIN_FILENO, stdout, &signals);
 }
 
 // Runs the interpreter until the host shuts down; 0, or 1 when a host error got away.
@@ -54,28 +94,27 @@ int RunProgram(Interpreter& interpreter) {
 
 }  // namespace
 
+// The current folder stays the one the user started in: programs are loaded and saved there.
 int main(int argc, char** argv) {
-  // Unset also means the stream for now, even at a terminal.
-  const char* choice = std::getenv("KELO_HOST");
-  const std::string_view front_end_name = choice != nullptr && *choice != '\0' ? choice : "stream";
-  if (front_end_name != "stream") {
-    std::fprintf(stderr, "kelo-basic: unknown KELO_HOST \"%s\" (known: stream)\n", choice);
-    return 2;
-  }
-
-  EnterExecutableFolder();
+  SignalEvents signals;  // before any thread starts, so that every thread leaves them to it
   Console console;
-  StreamFrontEnd front_end(STDIN_FILENO, stdout);
-  Host host(console, front_end, JoinArguments(argc, argv));
-  console.set_key_pump(true);
-  front_end.attach(host);
+  std::unique_ptr<FrontEnd> front_end = ChooseFrontEnd(console, signals);
+  if (front_end == nullptr) return 2;
+  Host host(console, *front_end, JoinArguments(argc, argv));
   Interpreter::WindowSettings(host);
   Interpreter interpreter(host);
 
   int status = 0;
-  std::thread program([&] { status = RunProgram(interpreter); });
+  ProgramThread program([&] {
+    status = RunProgram(interpreter);
+    host.program_ended();
+  });
+  front_end->run();
+  if (!console.wait_until_ended(kShutdownGraceMs)) {
+    // The program did not come to an event check in time after a close.
+    std::fprintf(stderr, "kelo-basic: the program did not stop; ending it\n");
+    _exit(0);  // a close: status 0
+  }
   program.join();
-  console.mark_program_ended();
-  front_end.write_final_screen(host.screen());
   return status;
 }

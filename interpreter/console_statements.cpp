@@ -86,7 +86,6 @@ Continuation Interpreter::ExecInput() {
     if (!s.error_text.empty()) return Continuation::MainLoop;
     s.stmt_target = s.var_index;
     host.input_line(s.input_text, false);
-    if (host.stop_flag()) host.halt_forever();
     {
       // The answer is evaluated in place of the line; the line comes back on every way out.
       const int16_t slot = s.cur_slot;

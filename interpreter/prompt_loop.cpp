@@ -49,7 +49,6 @@ Continuation Interpreter::MainLoop() {
   }
   PrintItem(": ");
   host.input_line(s.typed_line, true);
-  if (host.stop_flag()) host.halt_forever();
 
   // The new line takes the immediate slot; a rewrite still pending there belongs to the
   // line typed before it and must never come back over the new one.

@@ -225,18 +225,18 @@ TEST_F(Files, AFailedLoadNeverLocksFilesOut) {
 using ProgramSession = BinarySession;
 
 TEST_F(ProgramSession, AProgramSavedInOneSessionRunsAtTheStartOfTheNext) {
-  Outcome outcome = run("10 FOR I=1 TO 3\n20 PRINT I*7\n30 NEXT I\nSAVE game\n", {.from_root = true});
+  Outcome outcome = run("10 FOR I=1 TO 3\n20 PRINT I*7\n30 NEXT I\nSAVE game\n");
   ASSERT_EQ(outcome.status, 0);
   EXPECT_EQ(outcome.output, Lines(WithBanner({": 10 FOR I=1 TO 3", ": 20 PRINT I*7", ": 30 NEXT I", ": SAVE game",
                                               "[Ok]", ":"})));
   EXPECT_EQ(read_file("GAME.TIB"), "10 FOR I=1 TO 3\r\n20 PRINT I*7\r\n30 NEXT I\r\n");
 
-  outcome = run("LIST\n", {.arguments = "GAME", .from_root = true});
+  outcome = run("LIST\n", {.arguments = "GAME"});
   ASSERT_EQ(outcome.status, 0);
   EXPECT_EQ(outcome.output, Lines({": load GAME:run", "[Ok]", "7", "14", "21", ": LIST", "10 FOR I=1 TO 3",
                                    "20 PRINT I*7", "30 NEXT I", "Listed 3 lines", ":"}));
 
-  outcome = run("", {.arguments = "NOGAME", .from_root = true});
+  outcome = run("", {.arguments = "NOGAME"});
   ASSERT_EQ(outcome.status, 0);
   EXPECT_EQ(outcome.output, Lines({": load NOGAME:run", "#Err: File NOGAME.TIB not found", ":"}));
   EXPECT_EQ(names_here(), (std::vector<std::string>{"GAME.TIB", "err", "kelo-basic", "out", "script"}));
@@ -259,7 +259,7 @@ TEST_F(ProgramSession, ASaveIntoAReadOnlyFolderLeavesTheOldFileIntact) {
   }
   const std::vector<std::string> before = names_here();
   // The caller's shell opens the redirections before the change of user.
-  const Outcome outcome = run_script({.prefix = prefix, .from_root = true});
+  const Outcome outcome = run_script({.prefix = prefix});
   ASSERT_EQ(outcome.status, 0) << read_file("err");
   EXPECT_EQ(outcome.output, Lines(WithBanner({": 10 PRINT 1", ": SAVE OLD", "Error  70", ": SAVE NEW", "Error  70",
                                               ": FILES", "#Err: File  not found", ": LOAD OLD", "[Ok]", ": LIST",

@@ -103,7 +103,7 @@ TEST(LineEditor, LineEndAfterAHeldPromptMovesDownOnce) {
 TEST(LineEditor, ShutDownDuringTheWaitStoresNothing) {
   ScriptedHost scripted(keys_of("abc"));
   std::string target = "old";
-  scripted.host.input_line(target, true);
+  EXPECT_THROW(scripted.host.input_line(target, true), HostShutdown);
   EXPECT_EQ(target, "old");
   EXPECT_TRUE(scripted.host.stop_flag());
   EXPECT_EQ(scripted.front_end.waits_ended, 0);

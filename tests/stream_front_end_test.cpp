@@ -33,10 +33,8 @@ class StreamProtocol {
     close(fds[1]);
     script_fd_ = fds[0];
     output_ = open_memstream(&output_buffer_, &output_size_);
-    front_end_ = std::make_unique<StreamFrontEnd>(script_fd_, output_);
+    front_end_ = std::make_unique<StreamFrontEnd>(console_, script_fd_, output_);
     host_ = std::make_unique<Host>(console_, *front_end_, "");
-    console_.set_key_pump(true);
-    front_end_->attach(*host_);
   }
   ~StreamProtocol() {
     host_.reset();

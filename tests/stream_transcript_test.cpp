@@ -51,11 +51,15 @@ TEST_F(TranscriptTest, ALongSessionAppearsWholeAsItsRowsScrollOff) {
   EXPECT_EQ(outcome.output, Lines(rows));
 }
 
-TEST_F(TranscriptTest, ArgumentsNameAProgramBesideTheExecutable) {
+TEST_F(TranscriptTest, ArgumentsNameAProgramInTheFolderTheUserStartedIn) {
   write_file("HELLO.TIB", "10 PRINT 42\r\n");
-  const Outcome outcome = run("", {.arguments = "HELLO", .from_root = true});
+  Outcome outcome = run("SAVE COPY\n", {.arguments = "HELLO"});
   EXPECT_EQ(outcome.status, 0);
-  EXPECT_EQ(outcome.output, Lines({": load HELLO:run", "[Ok]", "42", ":"}));
+  EXPECT_EQ(outcome.output, Lines({": load HELLO:run", "[Ok]", "42", ": SAVE COPY", "[Ok]", ":"}));
+  EXPECT_EQ(read_file("COPY.TIB"), "10 PRINT 42\r\n");
+  // Started elsewhere, the program beside the executable is not the one meant.
+  outcome = run("", {.arguments = "HELLO", .from_root = true});
+  EXPECT_EQ(outcome.output, Lines({": load HELLO:run", "#Err: File HELLO.TIB not found", ":"}));
 }
 
 TEST_F(TranscriptTest, ByeEndsWithStatusZero) {

@@ -1,11 +1,17 @@
 // The seam between the program thread and the display thread: everything both of them touch.
 //
-//   program thread  --publish()-->  snapshot  --take_snapshot()-->  display thread
-//   program thread  <--keyboard()--  ring      <--push_key()-------  display thread
-//   any thread      --request_close()-->  ends every wait and the next event check
-//   program thread  --set_title() / set_font()-->  requests the display applies on its own thread
+//   program thread                      Console                      display thread
+//   --------------                      -------                      --------------
+//   publish(screen) ------------> snapshot + generation ----------> take_snapshot()
+//   set_title / set_font -------> title, font requests -----------> take_title / take_font
+//   mark_program_ended() -------> ended -------------------------> program_ended()
+//        (each of these makes display_fd() readable: the display sleeps in poll until then)
+//   keyboard().pop() <----------- ring of 15 keys <--------------- push_key()
+//   statement_event's one load <- pending word: kClose, kFrameWanted, kPause, kKeyPump
+//   every wait ends <------------ request_close() <--------------- any thread
 //
-// Nothing else crosses between the two threads.
+// Nothing else crosses between the two threads: the display never reads the live screen,
+// and the program thread never waits for the display.
 #pragma once
 #include <array>
 #include <atomic>
@@ -41,15 +47,23 @@ class Console {
   // What an event check must look at; all clear on the fast path.
   enum Pending : uint32_t {
     kClose = 1u << 0,       // shut down at the next event check or wait
-    kFrameWanted = 1u << 1, // the display has drawn the last snapshot and wants a newer one
+    kFrameWanted = 1u << 1, // the display has taken the last snapshot and wants a newer one
     kPause = 1u << 2,       // the Pause key: event checks wait until the next key
     kKeyPump = 1u << 3,     // the front end asks to be called at every event check
   };
+
+  Console();
+  ~Console();
+  Console(const Console&) = delete;
+  Console& operator=(const Console&) = delete;
 
   // --- Display thread (or any thread for request_close) ---
 
   // Puts a key into the ring (dropped when it is full) and wakes a waiting reader.
   void push_key(int key);
+  // Whether the next push_key would be dropped; a front end with keys of its own to hand
+  // over (a paste) waits for room rather than lose them.
+  bool keyboard_full() const { return keyboard_.full(); }
   // Asks the host to shut down; the program ends at its next event check or wait.
   void request_close();
   // The same, safe inside a signal handler: a waiting reader notices within one poll.
@@ -62,8 +76,16 @@ class Console {
   bool take_title(std::string& title, uint64_t& seen);
   // The font asked for, when it changed since out.generation.
   bool take_font(FontRequest& out);
-  // The program thread has ended (BYE and its key, a close, or a failure).
+  // The program thread has ended (BYE and its key, a close, or a failure); its last screen
+  // is published by then.
   bool program_ended() const { return ended_.load(std::memory_order_acquire); }
+  // Waits until the program has ended or `milliseconds` have passed; whether it has ended.
+  bool wait_until_ended(int milliseconds);
+  // Readable when the display has something new to look at: a snapshot, a title, a font,
+  // the program's end. A display that sleeps in poll() wakes on it; drain_display_fd()
+  // makes it quiet again.
+  int display_fd() const { return display_fd_; }
+  void drain_display_fd();
 
   // --- Program thread ---
 
@@ -72,21 +94,32 @@ class Console {
   // The event check's fast path: one relaxed load, 0 when nothing is pending.
   uint32_t pending() const { return pending_.load(std::memory_order_relaxed); }
   void clear_pending(uint32_t bits) { pending_.fetch_and(~bits, std::memory_order_relaxed); }
+  // Sequentially consistent, so that a front end may turn the pump off and then look once
+  // more at what another thread may have asked of it meanwhile.
   void set_key_pump(bool on);
-  // Publishes the screen when it changed since the last publication, or when `editing` did.
-  void publish(const TextScreen& screen, bool editing);
+  // Asks for a publication at the next event check (the display's last request found
+  // nothing new, and now the screen changes).
+  void request_frame() { pending_.fetch_or(kFrameWanted, std::memory_order_relaxed); }
+  // Publishes the screen when it changed since the last publication, or when `editing` did;
+  // whether it did. Either way the display's frame request is answered.
+  bool publish(const TextScreen& screen, bool editing);
   // Waits until a key is in the ring, a close is requested or `milliseconds` have passed.
   void wait_for_key(int milliseconds);
+  // Waits `milliseconds` unless a close is requested first (the bell's pause).
+  void pause(int milliseconds);
   void set_title(const std::string& title);
   void set_font(const std::string& path, int height, bool bold);
   void mark_program_ended();
 
  private:
+  void notify_display();
+
   KeyboardRing keyboard_;
   std::atomic<uint32_t> pending_{0};
   std::atomic<bool> ended_{false};
+  int display_fd_ = -1;  // an eventfd
 
-  // Key arrivals and close requests wake the program thread's wait.
+  // Key arrivals, close requests and the program's end wake the threads that wait for them.
   std::mutex wake_mutex_;
   std::condition_variable wake_;
 

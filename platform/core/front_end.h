@@ -6,10 +6,21 @@
 class KeyboardRing;
 
 // A front end only draws the screen, feeds keys and reports a close; every rule about
-// cursors, wrapping and keys lives in the core.
+// cursors, wrapping and keys lives in the core. It has two faces: run(), which owns the main
+// thread, and hooks that the program thread calls, which never wait for the display.
+// What crosses between the two goes through the Console, never through the Host.
 class FrontEnd {
  public:
   virtual ~FrontEnd() = default;
+
+  // --- The main thread ---
+
+  // Draws the published screens and feeds keys until the program has ended (or the user
+  // closed it and the program has ended at its next event check). The default returns at
+  // once: a front end without a display of its own has nothing to do there.
+  virtual void run() {}
+
+  // --- Hooks on the program thread ---
 
   // The interpreter waits for a key and the ring is empty. A scripted front end puts its next
   // key into the ring here (or asks for the shut-down); a display front end, whose keys
@@ -22,8 +33,9 @@ class FrontEnd {
   // The per-statement event check, called only while the front end has asked the Console
   // for a key pump; may put a key (such as Ctrl+C) into the ring.
   virtual void statement_event(KeyboardRing&) {}
-  // A pause asked for by the bell character.
-  virtual void pause_ms(int) {}
+  // The bell's pause begins; the screen is published already. Returns how long the program
+  // thread then waits (a close ends the wait early); a test front end counts and returns 0.
+  virtual int pause_ms(int milliseconds) { return milliseconds; }
   // The top row of the text screen is about to scroll away (80 character/attribute pairs).
   virtual void row_scrolled_off(const uint8_t* /*cells*/) {}
   virtual void title_changed(std::string_view) {}
@@ -31,4 +43,7 @@ class FrontEnd {
   virtual bool draws_glyphs() const { return false; }
   // The console font chosen; a front end that cannot draw it raises host error 258.
   virtual void font_selected(std::string_view /*path*/, int /*height*/) {}
+  // The program has ended (BYE and its key, a close, a failure): its last screen is
+  // published, and the Console reports the end to the main thread right after this.
+  virtual void program_ended() {}
 };

@@ -18,7 +18,7 @@ bool ignored_by_editor(int key) {
 
 Host::Host(Console& console, FrontEnd& front_end, std::string command_line_text)
     : console_(console),
-      front_end_(front_end), command_line_(std::move(command_line_text)), screen_(front_end), memory_(screen_) {}
+      front_end_(front_end), command_line_(std::move(command_line_text)), screen_(*this), memory_(screen_) {}
 
 void Host::set_window_title(std::string_view title) {
   title_ = title;
@@ -63,32 +63,48 @@ int Host::inkey() {
   int key = console_.keyboard().pop();
   if (key != kNoKey && pause_waiting_) {
     pause_waiting_ = false;
-    front_end_.wait_ended(console_.keyboard());
+    end_key_wait();
   }
   return key;
 }
 
 int Host::read_keys() {
-  front_end_.wait_started(console_.keyboard());
-  if (!wait_for_key()) throw HostShutdown{};
+  begin_key_wait();
+  if (!wait_for_key()) halt_forever();
   int key = console_.keyboard().pop();
-  front_end_.wait_ended(console_.keyboard());
+  end_key_wait();
   return key >= kExtendedKey ? 0 : key;  // the scan code of an extended key is dropped
 }
 
 void Host::input_line(std::string& target, bool line_end) {
-  front_end_.wait_started(console_.keyboard());
+  begin_key_wait();
   std::string text;
   text.reserve(kMaxLineLength);
   for (;;) {
-    if (!wait_for_key()) return;  // shut-down: the target stays as it was
+    if (!wait_for_key()) halt_forever();  // the target stays as it was
     int key = console_.keyboard().pop();
     if (key == kKeyEnter) break;
     edit_line(text, key);
   }
   target = std::move(text);
   if (line_end) screen_.print_string("", true);
+  end_key_wait();
+}
+
+void Host::begin_key_wait() {
+  in_key_wait_ = true;
+  front_end_.wait_started(console_.keyboard());
+}
+
+void Host::end_key_wait() {
+  in_key_wait_ = false;
   front_end_.wait_ended(console_.keyboard());
+}
+
+void Host::bell() {
+  console_.publish(screen_, in_key_wait_);
+  const int milliseconds = front_end_.pause_ms(kBellPauseMs);
+  if (milliseconds > 0) console_.pause(milliseconds);
 }
 
 void Host::edit_line(std::string& text, int key) {
@@ -107,7 +123,7 @@ void Host::edit_line(std::string& text, int key) {
         screen_.put_glyph(' ');
       } while (text.size() % 8 != 0);
       break;
-    case kKeyBell: front_end_.pause_ms(kBellPauseMs); break;
+    case kKeyBell: bell(); break;
     default:
       if (text.size() < kMaxLineLength) {
         text += static_cast<char>(key);
@@ -117,13 +133,18 @@ void Host::edit_line(std::string& text, int key) {
 }
 
 void Host::key_wait_event() {
-  if (stop_flag()) throw HostShutdown{};
+  if (stop_flag()) halt_forever();
   if (!pause_waiting_) {
     pause_waiting_ = true;
-    front_end_.wait_started(console_.keyboard());
+    begin_key_wait();
   }
-  if (console_.keyboard().empty()) front_end_.wait_for_key(console_.keyboard());
-  if (stop_flag()) throw HostShutdown{};
+  // One pass of wait_for_key: the caller's inkey takes the key.
+  if (console_.keyboard().empty()) {
+    console_.publish(screen_, true);
+    front_end_.wait_for_key(console_.keyboard());
+    if (console_.keyboard().empty() && !stop_flag()) console_.wait_for_key(kKeyPollMs);
+  }
+  if (stop_flag()) halt_forever();
 }
 
 void Host::halt_forever() {
@@ -141,11 +162,17 @@ void Host::end_program() {
   screen_.print_string("", true);
   screen_.print_string("Press any key to continue", false);
   console_.keyboard().clear();
-  front_end_.wait_started(console_.keyboard());
-  if (!wait_for_key()) throw HostShutdown{};
+  begin_key_wait();
+  if (!wait_for_key()) halt_forever();
   console_.keyboard().pop();
-  front_end_.wait_ended(console_.keyboard());
+  end_key_wait();
   halt_forever();
+}
+
+void Host::program_ended() {
+  console_.publish(screen_, false);
+  front_end_.program_ended();
+  console_.mark_program_ended();
 }
 
 void Host::randomize() {
@@ -153,7 +180,6 @@ void Host::randomize() {
   print_string(kSeedPrompt, false);
   std::string answer;
   input_line(answer, true);
-  if (stop_flag()) halt_forever();
   uint16_t seed = 0;
   try {
     seed = static_cast<uint16_t>(round_to_int64(string_to_number(answer)));  // modulo 65536
@@ -183,7 +209,7 @@ void Host::service_events() {
     console_.publish(screen_, false);
     throw HostShutdown{};
   }
-  if (pending & Console::kFrameWanted) console_.publish(screen_, false);
+  if (pending & Console::kFrameWanted) frame_owed_ = !console_.publish(screen_, false);
   if (pending & Console::kPause) {
     // The next key ends the pause and is swallowed, as the Pause key's own release would be.
     console_.publish(screen_, false);

@@ -16,7 +16,8 @@
 #include "platform/core/random_generator.h"
 #include "platform/core/text_screen.h"
 
-class Host {
+// Runs on the program thread; the display reaches it only through the Console.
+class Host : private ScreenListener {
  public:
   Host(Console& console, FrontEnd& front_end, std::string command_line_text);
 
@@ -33,10 +34,22 @@ class Host {
   void set_font(int32_t handle);
 
   // Text output.
-  void print_fit(std::string_view text) { screen_.print_fit(text); }
-  void print_string(std::string_view text, bool line_end) { screen_.print_string(text, line_end); }
-  void locate_cursor(int column) { screen_.locate_cursor(column); }
-  void clear_screen() { screen_.clear_screen(); }
+  void print_fit(std::string_view text) {
+    screen_changing();
+    screen_.print_fit(text);
+  }
+  void print_string(std::string_view text, bool line_end) {
+    screen_changing();
+    screen_.print_string(text, line_end);
+  }
+  void locate_cursor(int column) {
+    screen_changing();
+    screen_.locate_cursor(column);
+  }
+  void clear_screen() {
+    screen_changing();
+    screen_.clear_screen();
+  }
   // Appends the template's "#" field filled with value; returns the template position
   // after the field, 0 at the template's end.
   int print_using_integer(std::string_view template_text, int64_t value, int start, std::string& out);
@@ -44,11 +57,15 @@ class Host {
   // Screen memory.
   void set_segment(int64_t segment, bool given) { memory_.set_segment(segment, given); }
   uint8_t peek_byte(int64_t offset) { return memory_.peek_byte(offset); }
-  void poke_byte(int64_t offset, int64_t value) { memory_.poke_byte(offset, value); }
+  void poke_byte(int64_t offset, int64_t value) {
+    screen_changing();
+    memory_.poke_byte(offset, value);
+  }
 
   // Keyboard.
   int inkey();                                   // kNoKey, a character, or kExtendedKey + scan
   int read_keys();                               // waits; the character, 0 for an extended key
+  // A close during the wait ends it as halt_forever does: nothing is stored.
   void input_line(std::string& target, bool line_end);
   // The event check on a pass of a loop that waits for a key (LIST's pause).
   void key_wait_event();
@@ -62,6 +79,9 @@ class Host {
   void begin_shutdown() { console_.request_close(); }
   [[noreturn]] void halt_forever();
   [[noreturn]] void end_program();
+  // On the program thread, after the interpreter has left for good: publishes the last
+  // screen and tells the front end and then the Console that the program has ended.
+  void program_ended();
 
   // Random numbers.
   float random_number() { return random_.next(); }
@@ -85,6 +105,18 @@ class Host {
   FrontEnd& front_end() { return front_end_; }
 
  private:
+  // ScreenListener: the bell pauses after the screen is shown; rows go to the front end.
+  void bell() override;
+  void row_scrolled_off(const uint8_t* cells) override { front_end_.row_scrolled_off(cells); }
+  // The display found nothing new at its last request: the next change owes it a frame.
+  void screen_changing() {
+    if (frame_owed_) [[unlikely]] {
+      frame_owed_ = false;
+      console_.request_frame();
+    }
+  }
+  void begin_key_wait();
+  void end_key_wait();
   // Waits until a key is in the ring; false when the host's shut-down began meanwhile.
   // The caller brackets its whole wait with the front end's wait_started and wait_ended.
   bool wait_for_key();
@@ -102,4 +134,6 @@ class Host {
   FileOne file_;
   Fonts fonts_;
   bool pause_waiting_ = false;  // key_wait_event began a wait that inkey's next key ends
+  bool in_key_wait_ = false;    // between wait_started and wait_ended: the cursor shows
+  bool frame_owed_ = false;     // see screen_changing
 };

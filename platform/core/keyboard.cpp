@@ -26,6 +26,10 @@ bool KeyboardRing::empty() const {
   return head_.load(std::memory_order_acquire) == tail_.load(std::memory_order_acquire);
 }
 
+bool KeyboardRing::full() const {
+  return next_slot(tail_.load(std::memory_order_relaxed)) == head_.load(std::memory_order_acquire);
+}
+
 void KeyboardRing::clear() {
   head_.store(tail_.load(std::memory_order_acquire), std::memory_order_release);
 }

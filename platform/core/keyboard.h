@@ -16,6 +16,7 @@ class KeyboardRing {
   // kNoKey when empty.
   int pop();
   bool empty() const;
+  bool full() const;   // writer side: whether push would drop the key
   void clear();  // reader side: discards the keys waiting
 
  private:

@@ -8,3 +8,8 @@ inline constexpr int kKeyboardCapacity = 15;  // a key that finds the ring full 
 inline constexpr int kMaxInputLine = 255;     // characters the line editor takes
 inline constexpr int kBellPauseMs = 250;      // the pause of character 7, printed or typed
 inline constexpr int kKeyPollMs = 10;         // a wait for a key looks again this often
+
+// The program thread's stack. The interpreter's deepest recursion is its nesting limit of
+// 1000 parentheses (kMaxParenDepth in interpreter/factors.cpp), reachable through a loaded
+// line; that takes about STACK_MEASURED, under AddressSanitizer about STACK_MEASURED_ASAN.
+inline constexpr unsigned long kProgramStackBytes = 16ul << 20;

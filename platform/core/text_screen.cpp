@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/core/front_end.h"
 #include "platform/core/keys.h"
 
 namespace {
@@ -21,7 +20,7 @@ std::string row_text(const uint8_t* cells) {
   return text;
 }
 
-TextScreen::TextScreen(FrontEnd& front_end) : front_end_(front_end) {
+TextScreen::TextScreen(ScreenListener& listener) : listener_(listener) {
   for (int row = 1; row <= kRows; ++row) blank_row(row);
 }
 
@@ -93,7 +92,7 @@ void TextScreen::new_line() {
 
 void TextScreen::scroll_up() {
   // Only the screen's own top row leaves the screen; a row scrolled out of a narrowed view is gone.
-  if (view_top_ == 1) front_end_.row_scrolled_off(row_cells(view_top_));
+  if (view_top_ == 1) listener_.row_scrolled_off(row_cells(view_top_));
   uint8_t* top = &memory_[cell_offset(view_top_, 1)];
   std::memmove(top, top + kRowBytes, static_cast<size_t>((view_bottom_ - view_top_) * kRowBytes));
   blank_row(view_bottom_);
@@ -102,7 +101,7 @@ void TextScreen::scroll_up() {
 void TextScreen::write_code(uint8_t code) {
   if (held_) new_line();
   switch (code) {
-    case kKeyBell: front_end_.pause_ms(kBellPauseMs); break;
+    case kKeyBell: listener_.bell(); break;
     case 9:  // blanks up to the next column 8k + 1, or to the end of the row
       do put_glyph(' ');
       while (!held_ && (column_ - 1) % 8 != 0);

@@ -7,7 +7,15 @@
 
 #include "platform/core/limits.h"
 
-class FrontEnd;
+// What the screen tells its owner while it prints.
+class ScreenListener {
+ public:
+  virtual void bell() = 0;                                  // character 7 was printed
+  virtual void row_scrolled_off(const uint8_t* cells) = 0;  // the top row is about to leave
+
+ protected:
+  ~ScreenListener() = default;
+};
 
 // The code page 437 characters of a row of cells, a 0 cell read as a blank, trailing blanks
 // left out: a row as a transcript or a test shows it.
@@ -19,7 +27,7 @@ class TextScreen {
   static constexpr int kRows = kScreenRows;
   static constexpr int kBytes = kScreenBytes;
 
-  explicit TextScreen(FrontEnd& front_end);
+  explicit TextScreen(ScreenListener& listener);
 
   // Interpreter-facing operations.
   void print_fit(std::string_view text);
@@ -53,7 +61,7 @@ class TextScreen {
   void write_code(uint8_t code);
   void blank_row(int row);
 
-  FrontEnd& front_end_;
+  ScreenListener& listener_;
   std::array<uint8_t, kBytes> memory_{};
   int row_ = 1;
   int column_ = 1;

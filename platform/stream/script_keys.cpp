@@ -97,9 +97,13 @@ int ScriptInput::peek_arrived() {
 
 bool ScriptInput::read_some(bool wait) {
   if (ended_) return false;
-  if (!wait) {
+  // Waits in steps, so that a close request ends the wait.
+  for (;;) {
     pollfd ready{fd_, POLLIN, 0};
-    if (poll(&ready, 1, 0) <= 0) return false;
+    const int found = poll(&ready, 1, wait ? kKeyPollMs : 0);
+    if (found > 0) break;
+    if (found < 0 && errno != EINTR) break;  // let read report it
+    if (!wait || (give_up_ && give_up_())) return false;
   }
   char buffer[4096];
   ssize_t count;

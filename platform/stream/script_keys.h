@@ -1,6 +1,7 @@
 // The keys of a script: UTF-8 text, as it arrives, turned into code page 437 keys.
 #pragma once
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -33,8 +34,10 @@ class ScriptKeyDecoder {
 // through a pipe: bytes are read only when a key is wanted.
 class ScriptInput {
  public:
-  explicit ScriptInput(int fd) : fd_(fd) {}
-  // The next key, waiting for input when needed; kNoKey once the script is used up.
+  // `give_up`, when given, is asked between polls of a wait: true ends the wait with no key.
+  explicit ScriptInput(int fd, std::function<bool()> give_up = {}) : fd_(fd), give_up_(std::move(give_up)) {}
+  // The next key, waiting for input when needed; kNoKey once the script is used up (or the
+  // wait was given up).
   int peek();
   // The next key when its bytes have arrived already, else kNoKey. Never waits.
   int peek_arrived();
@@ -46,6 +49,7 @@ class ScriptInput {
   bool read_some(bool wait);
 
   int fd_;
+  std::function<bool()> give_up_;
   ScriptKeyDecoder decoder_;
   bool ended_ = false;
 };

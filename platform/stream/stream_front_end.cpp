@@ -1,34 +1,17 @@
 // The stream front end: script keys fed where the interpreter waits, rows written as text.
 #include "platform/stream/stream_front_end.h"
 
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <chrono>
 #include <string>
-#include <thread>
 
 #include "platform/core/cp437.h"
-#include "platform/core/host.h"
+#include "platform/core/signal_events.h"
+#include "platform/core/text_screen.h"
 
 namespace {
-
-// Set by SIGINT, taken by the next statement's Break poll.
-std::atomic<bool> interrupt_pending{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "used in a signal handler");
-
-void OnInterrupt(int) {
-  if (interrupt_pending.exchange(true)) _exit(130);  // the first one was never taken
-}
-
-void CatchInterrupts() {
-  struct sigaction action = {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &action, nullptr);
-}
 
 // The row as UTF-8 glyphs without its trailing blanks.
 std::string RowText(const uint8_t* cells) {
@@ -37,16 +20,54 @@ std::string RowText(const uint8_t* cells) {
   return text;
 }
 
+constexpr int kRowBytes = kScreenColumns * 2;
+
 }  // namespace
 
-StreamFrontEnd::StreamFrontEnd(int input_fd, std::FILE* output) : script_(input_fd), output_(output) {
-  CatchInterrupts();
+StreamFrontEnd::StreamFrontEnd(Console& console, int input_fd, std::FILE* output, SignalEvents* signals)
+    : console_(console),
+      script_(input_fd, [&console] { return console.close_requested(); }),
+      output_(output),
+      signals_(signals) {}
+
+void StreamFrontEnd::run() {
+  while (!console_.program_ended()) {
+    pollfd watched[2] = {{console_.display_fd(), POLLIN, 0}, {signals_ ? signals_->fd() : -1, POLLIN, 0}};
+    poll(watched, 2, -1);
+    console_.drain_display_fd();
+    while (const int signal = signals_ ? signals_->take() : 0) {
+      switch (signal) {
+        case SIGINT: interrupt(); break;
+        case SIGTERM:
+        case SIGHUP: console_.request_close(); break;  // as a closed window: status 0
+        case SIGQUIT:
+          // TODO(lead): remove a pending temporary SAVE file here once file 1 offers it.
+          SignalEvents::die_of(SIGQUIT);
+        default: break;
+      }
+    }
+  }
+  ScreenSnapshot last;
+  console_.take_snapshot(last);
+  write_final_screen(last);
+}
+
+void StreamFrontEnd::interrupt() {
+  if (interrupt_pending_.exchange(true)) {
+    // The first one was never taken: the user means it. Show what the screen shows, and go.
+    ScreenSnapshot last;
+    console_.take_snapshot(last);
+    write_final_screen(last);
+    // TODO(lead): remove a pending temporary SAVE file here once file 1 offers it.
+    _exit(130);
+  }
+  console_.set_key_pump(true);
 }
 
 void StreamFrontEnd::wait_for_key(KeyboardRing& ring) {
   const int key = script_.peek();
   if (key == kNoKey) {
-    host_->begin_shutdown();  // the script is used up: as when the window is closed
+    console_.request_close();  // the script is used up (or a close came): as when the window is closed
     return;
   }
   script_.take();
@@ -56,43 +77,56 @@ void StreamFrontEnd::wait_for_key(KeyboardRing& ring) {
 void StreamFrontEnd::wait_started(KeyboardRing&) {
   in_wait_ = true;
   statements_until_break_ = 0;  // no Break poll took it before this wait
+  interrupt_pending_.store(false);
+  update_key_pump();
   // Ctrl+C as the first key of a line stands for no running statement.
   while (script_.peek() == kKeyCtrlC) script_.take();
 }
 
 void StreamFrontEnd::wait_ended(KeyboardRing&) {
   in_wait_ = false;
+  interrupt_pending_.store(false);  // pressed at a prompt, it breaks nothing typed there
   // Only what has arrived counts, so that an interactive pipe is not waited for here.
   if (script_.peek_arrived() == kKeyCtrlC) {
     script_.take();
     statements_until_break_ = 2;
   }
+  update_key_pump();
 }
 
 void StreamFrontEnd::statement_event(KeyboardRing& ring) {
   if (in_wait_) return;
-  if (interrupt_pending.exchange(false)) {
+  if (interrupt_pending_.exchange(false)) {
     statements_until_break_ = 0;
     ring.push(kKeyCtrlC);
-    return;
+  } else if (statements_until_break_ > 0 && --statements_until_break_ == 0) {
+    ring.push(kKeyCtrlC);
   }
-  if (statements_until_break_ > 0 && --statements_until_break_ == 0) ring.push(kKeyCtrlC);
+  update_key_pump();
 }
 
-void StreamFrontEnd::pause_ms(int milliseconds) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+void StreamFrontEnd::update_key_pump() {
+  if (statements_until_break_ > 0) return console_.set_key_pump(true);
+  console_.set_key_pump(false);
+  // A SIGINT that came meanwhile turned it on before we turned it off: on again.
+  if (interrupt_pending_.load()) console_.set_key_pump(true);
 }
 
 void StreamFrontEnd::row_scrolled_off(const uint8_t* cells) { write_row(cells); }
 
-void StreamFrontEnd::write_final_screen(const TextScreen& screen) {
-  int last = TextScreen::kRows;
-  while (last > 0 && RowText(screen.row_cells(last)).empty()) --last;
-  for (int row = 1; row <= last; ++row) write_row(screen.row_cells(row));
+void StreamFrontEnd::write_final_screen(const TextScreen& screen) { write_screen(screen.cells().data()); }
+
+void StreamFrontEnd::write_final_screen(const ScreenSnapshot& screen) { write_screen(screen.cells.data()); }
+
+void StreamFrontEnd::write_screen(const uint8_t* cells) {
+  int last = kScreenRows;
+  while (last > 0 && RowText(cells + (last - 1) * kRowBytes).empty()) --last;
+  for (int row = 1; row <= last; ++row) write_row(cells + (row - 1) * kRowBytes);
 }
 
 void StreamFrontEnd::write_row(const uint8_t* cells) {
   const std::string line = RowText(cells) + "\n";
+  std::lock_guard lock(output_mutex_);
   std::fwrite(line.data(), 1, line.size(), output_);
   std::fflush(output_);
 }

@@ -10,10 +10,10 @@
 namespace {
 
 // One scripted key per wait; when the script is used up it shuts the host down,
-// as a closed window would.
-class ScriptedFrontEnd : public FrontEnd {
+// as a closed window would. Also listens to a bare TextScreen as the host would.
+class ScriptedFrontEnd : public FrontEnd, public ScreenListener {
  public:
-  Host* host = nullptr;
+  Console* console = nullptr;
   std::deque<int> keys;
   std::vector<int> pauses;
   std::vector<std::string> scrolled_rows;  // text of each row that scrolled away
@@ -25,7 +25,7 @@ class ScriptedFrontEnd : public FrontEnd {
 
   void wait_for_key(KeyboardRing& ring) override {
     if (keys.empty()) {
-      if (host != nullptr) host->begin_shutdown();
+      if (console != nullptr) console->request_close();
       return;
     }
     ring.push(keys.front());
@@ -33,7 +33,11 @@ class ScriptedFrontEnd : public FrontEnd {
   }
   void wait_started(KeyboardRing&) override { ++waits_started; }
   void wait_ended(KeyboardRing&) override { ++waits_ended; }
-  void pause_ms(int ms) override { pauses.push_back(ms); }
+  int pause_ms(int ms) override {
+    pauses.push_back(ms);
+    return 0;
+  }
+  void bell() override { pauses.push_back(kBellPauseMs); }
   void row_scrolled_off(const uint8_t* cells) override {
     scrolled_rows.push_back(::row_text(cells));
   }
@@ -61,7 +65,7 @@ struct ScriptedHost {
   Host host{console, front_end, ""};
   explicit ScriptedHost(std::deque<int> keys = {}) {
     console.set_key_pump(true);
-    front_end.host = &host;
+    front_end.console = &console;
     front_end.keys = std::move(keys);
   }
 };

@@ -20,7 +20,7 @@ TestHost::TestHost(std::string command_line) : host_(console_, *this, std::move(
 TestHost::~TestHost() { stop(); }
 
 void TestHost::start(std::function<void()> program) {
-  program_thread_ = std::thread([this, program = std::move(program)] {
+  program_thread_ = ProgramThread([this, program = std::move(program)] {
     try {
       program();
     } catch (const HostShutdown&) {
@@ -29,6 +29,7 @@ void TestHost::start(std::function<void()> program) {
       std::lock_guard lock(mutex_);
       failure_ = std::current_exception();
     }
+    host_.program_ended();
     std::lock_guard lock(mutex_);
     ended_ = true;
     changed_.notify_all();
@@ -171,9 +172,10 @@ void TestHost::statement_event(KeyboardRing& ring) {
   }
 }
 
-void TestHost::pause_ms(int milliseconds) {
+int TestHost::pause_ms(int milliseconds) {
   std::lock_guard lock(mutex_);
   paused_ms_ += milliseconds;
+  return 0;  // counted, not slept
 }
 
 void TestHost::row_scrolled_off(const uint8_t* cells) {

@@ -8,11 +8,11 @@
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "platform/core/front_end.h"
 #include "platform/core/host.h"
+#include "platform/core/program_thread.h"
 
 // Typed keys are handed over only where the program waits for the keyboard, so a line typed
 // ahead is never taken by a statement's Break poll.
@@ -70,7 +70,7 @@ class TestHost : public FrontEnd {
   void wait_started(KeyboardRing& ring) override;
   void wait_ended(KeyboardRing& ring) override;
   void statement_event(KeyboardRing& ring) override;
-  void pause_ms(int milliseconds) override;
+  int pause_ms(int milliseconds) override;
   void row_scrolled_off(const uint8_t* cells) override;
   void font_selected(std::string_view path, int height) override;
 
@@ -97,7 +97,7 @@ class TestHost : public FrontEnd {
   long paused_ms_ = 0;
   bool refuse_fonts_ = false;    // set before start(), read on the program thread
   std::exception_ptr failure_;   // what ended the program, other than HostShutdown
-  std::thread program_thread_;
+  ProgramThread program_thread_;  // with the product's stack size
   Console console_;
   Host host_;                    // last: its construction may call this front end
 };

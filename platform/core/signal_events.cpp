@@ -1,0 +1,39 @@
+// Signals as events: a signalfd read by the display thread.
+#include "platform/core/signal_events.h"
+
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <initializer_list>
+
+SignalEvents::SignalEvents() {
+  sigemptyset(&set_);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGWINCH, SIGCONT}) sigaddset(&set_, signal);
+  pthread_sigmask(SIG_BLOCK, &set_, &previous_);
+  fd_ = signalfd(-1, &set_, SFD_NONBLOCK | SFD_CLOEXEC);
+}
+
+SignalEvents::~SignalEvents() {
+  if (fd_ >= 0) close(fd_);
+  pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+}
+
+int SignalEvents::take() {
+  signalfd_siginfo info{};
+  if (fd_ < 0 || read(fd_, &info, sizeof info) != static_cast<ssize_t>(sizeof info)) return 0;
+  return static_cast<int>(info.ssi_signo);
+}
+
+void SignalEvents::die_of(int signal) {
+  struct sigaction action = {};
+  action.sa_handler = SIG_DFL;
+  sigemptyset(&action.sa_mask);
+  sigaction(signal, &action, nullptr);
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, signal);
+  raise(signal);
+  pthread_sigmask(SIG_UNBLOCK, &only, nullptr);  // delivered here, ending the process
+  _exit(128 + signal);                           // a signal whose default is to go on
+}

@@ -1,0 +1,27 @@
+// Signals as events on the main thread: read from a descriptor, never acted on in a handler.
+#pragma once
+#include <signal.h>
+
+// Blocks the signals a front end answers (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGWINCH,
+// SIGCONT) in the calling thread, and so in every thread it starts afterwards, and reports
+// them through a descriptor. Build it in main before any thread starts; the display thread
+// polls fd() and acts on take().
+class SignalEvents {
+ public:
+  SignalEvents();
+  ~SignalEvents();  // closes the descriptor and unblocks the signals again
+  SignalEvents(const SignalEvents&) = delete;
+  SignalEvents& operator=(const SignalEvents&) = delete;
+
+  int fd() const { return fd_; }
+  // The next signal that arrived, 0 when none is waiting. Never blocks.
+  int take();
+  // Ends the process as `signal` would have with its default action (after the caller has
+  // put its house in order): for SIGQUIT a core dump, for SIGTERM and SIGHUP termination.
+  [[noreturn]] static void die_of(int signal);
+
+ private:
+  sigset_t set_{};
+  sigset_t previous_{};
+  int fd_ = -1;
+};

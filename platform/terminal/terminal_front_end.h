@@ -1,0 +1,52 @@
+// The terminal front end: the text screen drawn with ANSI sequences, keys read in raw mode.
+#pragma once
+#include <chrono>
+#include <deque>
+#include <string>
+
+#include "platform/core/console.h"
+#include "platform/core/front_end.h"
+#include "platform/terminal/key_decoder.h"
+#include "platform/terminal/screen_painter.h"
+
+class SignalEvents;
+class TerminalMode;
+
+class TerminalFrontEnd : public FrontEnd {
+ public:
+  // Reads keys from input_fd and draws on output_fd (both the terminal). With `signals`, run()
+  // answers them: SIGTERM and SIGHUP close, SIGINT is Ctrl+C, SIGQUIT gives the terminal
+  // back and ends the process as it asks, SIGWINCH redraws.
+  TerminalFrontEnd(Console& console, int input_fd, int output_fd, SignalEvents* signals = nullptr);
+
+  // Takes the terminal over until the program has ended, and gives it back.
+  void run() override;
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  void read_keys();
+  void hand_over_keys();
+  void answer_signals(TerminalMode& mode);
+  void draw();
+  void write_out(const std::string& bytes);
+  // The poll timeout in milliseconds: the next frame, a lone Escape, keys waiting for room.
+  int timeout_ms(Clock::time_point now) const;
+
+  Console& console_;
+  int input_fd_;
+  int output_fd_;
+  SignalEvents* signals_;
+  TerminalKeyDecoder decoder_;
+  std::deque<int> keys_;          // decoded, waiting for room in the ring (a paste)
+  Clock::time_point escape_deadline_{};
+  ScreenPainter painter_;
+  ScreenSnapshot snapshot_;
+  uint64_t title_seen_ = 0;
+  bool dirty_ = true;             // something new to draw
+  bool hung_up_ = false;          // the terminal is gone: no more reads or writes
+  bool too_small_ = false;
+  int columns_ = 0;
+  int rows_ = 0;
+  Clock::time_point next_frame_{};
+};
