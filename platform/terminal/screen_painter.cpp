@@ -61,7 +61,7 @@ void ScreenPainter::paint(const ScreenSnapshot& next, std::string& out) {
 }
 
 void ScreenPainter::too_small(int columns, int rows, std::string& out) {
-  std::string line = "Kelo BASIC needs a terminal of 80 x 25 or more; this one is " + std::to_string(columns) +
+  std::string line = "Kelo BASIC needs 80 x 25; this terminal is " + std::to_string(columns) +
                      " x " + std::to_string(rows) + ".";
   if (columns > 0 && line.size() > static_cast<size_t>(columns)) line.resize(static_cast<size_t>(columns));
   out += "\x1b[0m\x1b[?25l\x1b[H\x1b[2J";
