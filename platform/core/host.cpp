@@ -93,6 +93,7 @@ void Host::input_line(std::string& target, bool line_end) {
 
 void Host::begin_key_wait() {
   in_key_wait_ = true;
+  console_.publish(screen_, true);  // a scripted front end may wait for its input right here
   front_end_.wait_started(console_.keyboard());
 }
 
