@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build needs on a Debian machine, by package name, when it is missing.
 set -euo pipefail
-packages=(cmake g++ make pkg-config libgtest-dev libfontconfig-dev fontconfig fonts-dejavu-core util-linux)
+packages=(cmake g++ make pkg-config libgtest-dev libfontconfig-dev fontconfig fonts-dejavu-core util-linux tmux)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: a plain build, then a build under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the seam's tests under ThreadSanitizer.
+# KELO_JOBS sets how many compilers run at once (all processors by default).
 set -euo pipefail
 cd "$(dirname "$0")"
 ./setup.sh
-jobs="$(nproc)"
+jobs="${KELO_JOBS:-$(nproc)}"
 cmake -S . -B build -DBUILD_TESTING=ON
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
@@ -12,3 +13,7 @@ cmake -S . -B build-sanitize -DBUILD_TESTING=ON -DKELO_SANITIZE=ON
 cmake --build build-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+# The tests that cross between threads, under ThreadSanitizer: only what they need is built.
+cmake -S . -B build-tsan -DBUILD_TESTING=ON -DKELO_TSAN=ON
+cmake --build build-tsan -j"$jobs" --target kelo_seam_tests
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build-tsan/tests/kelo_seam_tests

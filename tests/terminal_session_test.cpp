@@ -1,0 +1,177 @@
+// The real program at a terminal, driven through tmux as a person would drive it: keys sent,
+// the pane read back. KELO_HOST is unset and no display is named, so the terminal front end
+// is the one chosen.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "tests/support/binary_session.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class TerminalSession : public BinarySession {
+ protected:
+  void SetUp() override {
+    BinarySession::SetUp();
+    if (HasFatalFailure()) return;
+    if (shell("command -v tmux > /dev/null") != 0) GTEST_SKIP() << "tmux is not installed (setup.sh installs it)";
+    static int count = 0;
+    socket_ = "kelo-test-" + std::to_string(getpid()) + "-" + std::to_string(++count);
+    // The pane runs the program, then records how it ended and how the terminal was left.
+    write_file("pane.sh",
+               "ulimit -c 0\n"
+               "sh -c 'echo $$ > pid; exec env -u DISPLAY -u WAYLAND_DISPLAY -u KELO_HOST LANG=C.UTF-8 ./kelo-basic'\n"
+               "echo $? > status\n"
+               "stty -a > stty\n"
+               "sleep 60\n");
+    ASSERT_EQ(tmux("new-session -d -x 80 -y 25 -s main 'sh pane.sh'"), 0);
+    started_ = true;
+  }
+  void TearDown() override {
+    if (started_) tmux("kill-server");
+    BinarySession::TearDown();
+  }
+
+  int tmux(const std::string& arguments) {
+    return shell("tmux -u -f /dev/null -L " + socket_ + " " + arguments + " > /dev/null 2>&1");
+  }
+  // What the pane shows; with `colours`, with the escape sequences of its colours.
+  std::string capture(bool colours = false) {
+    const std::string command = "tmux -u -L " + socket_ + " capture-pane -p " + (colours ? "-e " : "") + "-t main";
+    std::string text;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+      char buffer[4096];
+      size_t count;
+      while ((count = fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, count);
+      pclose(pipe);
+    }
+    return text;
+  }
+  // Waits until the pane shows `text` somewhere; what it shows then.
+  std::string wait_for(const std::string& text, std::chrono::milliseconds limit = 5000ms) {
+    const auto give_up = std::chrono::steady_clock::now() + limit;
+    std::string screen;
+    do {
+      screen = capture();
+      if (screen.find(text) != std::string::npos) return screen;
+      std::this_thread::sleep_for(20ms);
+    } while (std::chrono::steady_clock::now() < give_up);
+    ADD_FAILURE() << "the pane never showed \"" << text << "\"; it shows:\n" << screen;
+    return screen;
+  }
+  void type(const std::string& text) {  // literal keys; text holds no single quote
+    tmux("send-keys -t main -l '" + text + "'");
+  }
+  void press(const std::string& key) { tmux("send-keys -t main " + key); }
+  void type_line(const std::string& line) {
+    type(line);
+    press("Enter");
+  }
+  // The program's pid, for the shell.
+  static std::string program_pid() { return "$(cat pid)"; }
+  // The exit status and the terminal's settings once the program has ended.
+  std::string wait_for_end() {
+    const auto give_up = std::chrono::steady_clock::now() + 5s;
+    while (read_file("stty").empty() && std::chrono::steady_clock::now() < give_up) std::this_thread::sleep_for(20ms);
+    return read_file("status");
+  }
+  // Whether stty reports canonical mode with echo.
+  bool terminal_restored() {
+    const std::string settings = " " + read_file("stty");
+    return settings.find(" icanon") != std::string::npos && settings.find(" echo ") != std::string::npos &&
+           settings.find("-icanon") == std::string::npos;
+  }
+
+  std::string socket_;
+  bool started_ = false;
+};
+
+TEST_F(TerminalSession, APersonsSessionFromBannerToBye) {
+  std::string screen = wait_for("commands.\n:", 3000ms);
+  EXPECT_EQ(screen.rfind("Kelo BASIC v1.1 for Dravo BASIC\nType HELP for commands.\n:", 0), 0u) << screen;
+
+  type_line("10 PRINT \"HI\"");
+  type_line("RUN");
+  wait_for("\nHI\n");
+
+  type_line("HELP");
+  screen = wait_for("KELO BASIC HELP");
+  EXPECT_NE(screen.find("\u250C"), std::string::npos) << "the box's corner";
+  EXPECT_NE(screen.find("\u2502 BYE, CLEAR"), std::string::npos) << "its side";
+
+  // An arrow key does nothing in the line editor; Home and F1 neither.
+  type("PRINT 4");
+  press("Left");
+  press("Up");
+  press("Home");
+  press("F1");
+  type("2");
+  press("Enter");
+  wait_for("\n42\n");
+
+  // Colours: an attribute written to the screen shows as the terminal's colours.
+  type_line("VPOKE 1,30");  // yellow on blue for the top left cell
+  wait_for(": VPOKE 1,30\n:");
+  const std::string coloured = capture(true);
+  EXPECT_EQ(coloured.rfind("\x1b[93m\x1b[44m", 0), 0u) << coloured.substr(0, 80);
+
+  type_line("NEW");
+  type_line("10 GOTO 10");
+  type_line("RUN");
+  wait_for(": RUN");
+  std::this_thread::sleep_for(200ms);
+  press("C-c");
+  wait_for("Break in  10");
+
+  type_line("BYE");
+  screen = wait_for("Press any key to continue");
+  EXPECT_EQ(screen.substr(screen.rfind('\n', screen.size() - 2) + 1), "Press any key to continue\n");
+  press("x");
+  EXPECT_EQ(wait_for_end(), "0\n");
+  EXPECT_TRUE(terminal_restored()) << read_file("stty");
+}
+
+TEST_F(TerminalSession, SigtermDuringARunningProgramRestoresTheTerminal) {
+  wait_for("commands.\n:", 3000ms);
+  type_line("10 GOTO 10");
+  type_line("RUN");
+  wait_for(": RUN");
+  std::this_thread::sleep_for(200ms);
+  ASSERT_EQ(shell("kill -TERM " + program_pid()), 0);
+  EXPECT_EQ(wait_for_end(), "0\n");
+  EXPECT_TRUE(terminal_restored()) << read_file("stty");
+  EXPECT_EQ(capture().find("Kelo BASIC"), std::string::npos) << "the alternate screen is gone";
+}
+
+TEST_F(TerminalSession, SigquitRestoresTheTerminalAndEndsAsItAsks) {
+  wait_for("commands.\n:", 3000ms);
+  ASSERT_EQ(shell("kill -QUIT " + program_pid()), 0);
+  EXPECT_EQ(wait_for_end(), std::to_string(128 + SIGQUIT) + "\n");
+  EXPECT_TRUE(terminal_restored()) << read_file("stty");
+}
+
+TEST_F(TerminalSession, ACrashRestoresTheTerminal) {
+  wait_for("commands.\n:", 3000ms);
+  ASSERT_EQ(shell("kill -SEGV " + program_pid()), 0);
+  EXPECT_EQ(wait_for_end(), std::to_string(128 + SIGSEGV) + "\n");
+  EXPECT_TRUE(terminal_restored()) << read_file("stty");
+}
+
+TEST_F(TerminalSession, ATerminalTooSmallSaysSoUntilItIsLargeEnough) {
+  wait_for("commands.\n:", 3000ms);
+  tmux("resize-window -t main -x 60 -y 20");
+  wait_for("Kelo BASIC needs 80 x 25; this terminal is 60 x 20.");
+  tmux("resize-window -t main -x 80 -y 25");
+  const std::string screen = wait_for("Type HELP for commands.");
+  EXPECT_EQ(screen.find("needs 80 x 25"), std::string::npos);
+}
+
+}  // namespace
