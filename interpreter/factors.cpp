@@ -3,7 +3,8 @@
 
 namespace {
 
-// Far above what a 255-character line can nest, far below what the C++ stack can hold.
+// Far above what a 255-character line can nest, far below what the C++ stack can hold:
+// the program thread's stack (kProgramStackBytes in platform/core/limits.h) is sized for it.
 constexpr int kMaxParenDepth = 1000;
 
 int HexDigit(int c) {

@@ -5,9 +5,14 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -16,6 +21,7 @@
 #include "interpreter/interpreter.h"
 #include "platform/core/host.h"
 #include "platform/core/program_thread.h"
+#include "platform/stream/stream_front_end.h"
 
 namespace {
 
@@ -33,6 +39,11 @@ class Display {
  public:
   Display() : host_(console_, front_end_, ""), interpreter_(host_) {
     program_ = ProgramThread([this] {
+      pthread_attr_t attributes;
+      if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
+        pthread_attr_getstack(&attributes, &stack_low_, &stack_size_);
+        pthread_attr_destroy(&attributes);
+      }
       try {
         interpreter_.InterpreterMain();
       } catch (const HostShutdown&) {
@@ -46,6 +57,16 @@ class Display {
   }
 
   Console& console() { return console_; }
+  size_t stack_size() const { return stack_size_; }
+  // How much of the program thread's stack has been used so far: its pages in memory.
+  size_t stack_used() const {
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    std::vector<unsigned char> resident(stack_size_ / page);
+    if (stack_low_ == nullptr || mincore(stack_low_, stack_size_, resident.data()) != 0) return 0;
+    size_t pages = 0;
+    for (unsigned char flags : resident) pages += flags & 1;
+    return pages * page;
+  }
 
   // Types the keys as a display would: into the ring from this thread, waiting for room.
   void type(std::string_view keys) {
@@ -104,6 +125,8 @@ class Display {
   Interpreter interpreter_;
   ProgramThread program_;
   uint64_t prompt_generation_ = 0;
+  void* stack_low_ = nullptr;  // the program thread's stack, set as it starts
+  size_t stack_size_ = 0;
 };
 
 TEST(KeyboardRingAcrossThreads, KeysFromAProducerThreadArriveInOrder) {
@@ -227,6 +250,43 @@ TEST(SnapshotsAcrossThreads, AChangeAfterAQuietSpellIsPublishedWithoutBeingAsked
   EXPECT_TRUE(shown);
 }
 
+TEST(StreamAcrossThreads, AnInterruptFromTheMainThreadBreaksTheProgramAndRunWritesTheEnd) {
+  // The stream front end as main runs it: run() on this thread, the interpreter on its own,
+  // an interrupt (SIGINT) answered here while the program runs, then the script's end.
+  int keys[2];
+  ASSERT_EQ(pipe(keys), 0);
+  char* written = nullptr;
+  size_t written_size = 0;
+  FILE* output = open_memstream(&written, &written_size);
+  {
+    Console console;
+    StreamFrontEnd front_end(console, keys[0], output);
+    Host host(console, front_end, "");
+    Interpreter interpreter(host);
+    ProgramThread program([&] {
+      try {
+        interpreter.InterpreterMain();
+      } catch (const HostShutdown&) {
+      }
+      host.program_ended();
+    });
+    const std::string script = "10 GOTO 10\nRUN\n";
+    ASSERT_EQ(write(keys[1], script.data(), script.size()), static_cast<ssize_t>(script.size()));
+    std::thread main_thread([&front_end] { front_end.run(); });
+    std::this_thread::sleep_for(100ms);
+    front_end.interrupt();
+    std::this_thread::sleep_for(100ms);
+    close(keys[1]);  // the script ends at the prompt after the Break
+    main_thread.join();
+    program.join();
+  }
+  std::fclose(output);
+  const std::string text(written, written_size);
+  std::free(written);
+  close(keys[0]);
+  EXPECT_NE(text.find(": RUN\nBreak in  10\n:\n"), std::string::npos) << text;
+}
+
 TEST(ProgramThreadStack, HoldsTheDeepestNestingTheInterpreterAllows) {
   // A loaded line can nest 1000 parentheses, deeper than any typed line.
   Display display;
@@ -239,6 +299,12 @@ TEST(ProgramThreadStack, HoldsTheDeepestNestingTheInterpreterAllows) {
   display.type_lines({"LOAD DEEPNEST", "RUN"});
   const ScreenSnapshot snapshot = display.wait_for_row("Error  9", true);
   EXPECT_EQ(row_text(&snapshot.cells[5 * kScreenColumns * 2]), "7");  // row 6: line 10 printed
+  // With room to spare, under the sanitizers too.
+  EXPECT_EQ(display.stack_size(), kProgramStackBytes);
+  EXPECT_GT(display.stack_used(), 0u);
+  EXPECT_LT(display.stack_used(), kProgramStackBytes / 4);
+  std::printf("program thread stack used at the deepest nesting: %zu KiB of %lu KiB\n", display.stack_used() >> 10,
+              kProgramStackBytes >> 10);
   std::remove("DEEPNEST.TIB");
 }
 

@@ -71,6 +71,7 @@ class StreamProtocol {
   }
 
   StreamFrontEnd& front_end() { return *front_end_; }
+  bool key_pump_on() const { return (console_.pending() & Console::kKeyPump) != 0; }
   Host& host() { return *host_; }
 
  private:
@@ -117,6 +118,26 @@ TEST(StreamProtocolTest, TheEndOfTheScriptBeginsTheShutDown) {
   StreamProtocol session("AB");
   EXPECT_EQ(session.read_line(), Keys("AB"));
   EXPECT_TRUE(session.host().stop_flag());
+}
+
+TEST(StreamProtocolTest, TheKeyPumpRunsOnlyWhileABreakIsToCome) {
+  // Off, the event check is one load that finds nothing; on, every statement asks the front end.
+  StreamProtocol session("A\nRUN\n\x03" "B\n");
+  EXPECT_EQ(session.read_line(), Keys("A\n"));
+  EXPECT_FALSE(session.key_pump_on());
+  EXPECT_EQ(session.read_line(), Keys("RUN\n"));
+  EXPECT_TRUE(session.key_pump_on());  // the script's Ctrl+C counts statements down
+  EXPECT_FALSE(session.statement_breaks());
+  EXPECT_TRUE(session.statement_breaks());
+  EXPECT_FALSE(session.key_pump_on());
+  session.front_end().interrupt();  // SIGINT while a program runs
+  EXPECT_TRUE(session.key_pump_on());
+  EXPECT_TRUE(session.statement_breaks());
+  EXPECT_FALSE(session.key_pump_on());
+  session.front_end().interrupt();  // at the next wait it is dropped, as a Ctrl+C starting a line
+  EXPECT_EQ(session.read_line(), Keys("B\n"));
+  EXPECT_FALSE(session.key_pump_on());
+  EXPECT_FALSE(session.statement_breaks());
 }
 
 std::vector<uint8_t> Row(const std::string& cp437) {
