@@ -28,7 +28,7 @@ class TerminalSession : public BinarySession {
     // The pane runs the program, then records how it ended and how the terminal was left.
     write_file("pane.sh",
                "ulimit -c 0\n"
-               "sh -c 'echo $$ > pid; exec env -u DISPLAY -u WAYLAND_DISPLAY -u KELO_HOST LANG=C.UTF-8 ./kelo-basic'\n"
+               "sh -c 'echo $$ > pid; exec " + environment() + " LANG=C.UTF-8 ./kelo-basic 2> err'\n"
                "echo $? > status\n"
                "stty -a > stty\n"
                "sleep 60\n");
@@ -39,6 +39,9 @@ class TerminalSession : public BinarySession {
     if (started_) tmux("kill-server");
     BinarySession::TearDown();
   }
+
+  // How the program is started: KELO_HOST unset, and no display.
+  virtual std::string environment() const { return "env -u DISPLAY -u WAYLAND_DISPLAY -u KELO_HOST"; }
 
   int tmux(const std::string& arguments) {
     return shell("tmux -u -f /dev/null -L " + socket_ + " " + arguments + " > /dev/null 2>&1");
@@ -163,6 +166,23 @@ TEST_F(TerminalSession, ACrashRestoresTheTerminal) {
   ASSERT_EQ(shell("kill -SEGV " + program_pid()), 0);
   EXPECT_EQ(wait_for_end(), std::to_string(128 + SIGSEGV) + "\n");
   EXPECT_TRUE(terminal_restored()) << read_file("stty");
+}
+
+// A display is named, but no window can be opened there: the terminal, after one line.
+class TerminalSessionWithoutWindow : public TerminalSession {
+ protected:
+  std::string environment() const override { return "env -u WAYLAND_DISPLAY -u KELO_HOST DISPLAY=:nonesuch"; }
+};
+
+TEST_F(TerminalSessionWithoutWindow, FallsBackToTheTerminalWithOneLineOnStandardError) {
+  wait_for("commands.\n:", 3000ms);
+  type_line("BYE");
+  wait_for("Press any key to continue");
+  press("x");
+  EXPECT_EQ(wait_for_end(), "0\n");
+  const std::string message = read_file("err");
+  EXPECT_NE(message.find("using the terminal"), std::string::npos) << message;
+  EXPECT_EQ(message.find('\n'), message.size() - 1) << "one line";
 }
 
 TEST_F(TerminalSession, ATerminalTooSmallSaysSoUntilItIsLargeEnough) {
