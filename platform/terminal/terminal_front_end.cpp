@@ -93,8 +93,8 @@ void TerminalFrontEnd::answer_signals(TerminalMode& mode) {
 }
 
 void TerminalFrontEnd::draw() {
-  if (hung_up_) return;
   dirty_ = false;
+  if (hung_up_) return;  // nobody to show it to
   next_frame_ = Clock::now() + kFrameInterval;
   std::string out;
   if (columns_ == 0) {
