@@ -2,6 +2,8 @@
 # Installs what the build needs on a Debian machine, by package name, when it is missing.
 set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libfontconfig-dev fontconfig fonts-dejavu-core util-linux tmux)
+# The console window, and the X tools its tests drive it with on a virtual X server.
+packages+=(freeglut3-dev libglew-dev libgl1-mesa-dri libfreetype-dev libx11-dev xvfb xauth xdotool x11-apps imagemagick)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

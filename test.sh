@@ -15,5 +15,9 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
 # The tests that cross between threads, under ThreadSanitizer: only what they need is built.
 cmake -S . -B build-tsan -DBUILD_TESTING=ON -DKELO_TSAN=ON
-cmake --build build-tsan -j"$jobs" --target kelo_seam_tests
+cmake --build build-tsan -j"$jobs" --target kelo_seam_tests window_seam_test
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build-tsan/tests/kelo_seam_tests
+# The window's seam tests, each in a process of its own (freeglut starts once per process);
+# only Mesa's own threads are suppressed.
+TSAN_OPTIONS="suppressions=$PWD/tests/window/tsan.supp halt_on_error=1" \
+  ctest --test-dir build-tsan -R '^WindowSeam\.' --output-on-failure -j"$jobs"

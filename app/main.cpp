@@ -16,6 +16,8 @@
 #include "platform/core/signal_events.h"
 #include "platform/stream/stream_front_end.h"
 #include "platform/terminal/terminal_front_end.h"
+#include "platform/window/window_front_end.h"
+#include "platform/window/x_display.h"
 
 namespace {
 
@@ -39,9 +41,11 @@ bool HasDisplay() {
   return false;
 }
 
-// The window front end, or null when it cannot open a window here.
-std::unique_ptr<FrontEnd> OpenWindowFrontEnd(Console& /*console*/, SignalEvents& /*signals*/) {
-  return nullptr;  // not built yet
+// The window front end, or null when it cannot open a window here. Decided before freeglut
+// starts, which ends the process when it finds no display.
+std::unique_ptr<FrontEnd> OpenWindowFrontEnd(Console& console, SignalEvents& signals) {
+  if (!x_display_available()) return nullptr;
+  return std::make_unique<WindowFrontEnd>(console, &signals);
 }
 
 // The front end KELO_HOST names; unset: a window at a display, the terminal at a terminal,
@@ -102,6 +106,7 @@ int main(int argc, char** argv) {
   if (front_end == nullptr) return 2;
   Host host(console, *front_end, JoinArguments(argc, argv));
   Interpreter::WindowSettings(host);
+  front_end->window_settings(host.window_resizable, host.scaling_mode);
   Interpreter interpreter(host);
 
   int status = 0;

@@ -19,6 +19,9 @@ class FrontEnd {
   // closed it and the program has ended at its next event check). The default returns at
   // once: a front end without a display of its own has nothing to do there.
   virtual void run() {}
+  // The host's window settings, given once before run() and before the program thread starts;
+  // a front end with a window of its own opens it with them.
+  virtual void window_settings(int32_t /*resizable*/, int32_t /*scaling_mode*/) {}
 
   // --- Hooks on the program thread ---
 

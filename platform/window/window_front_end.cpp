@@ -1,0 +1,208 @@
+// The console window: freeglut's callbacks, all on the main thread.
+#include "platform/window/window_front_end.h"
+
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+#include <GL/glx.h>
+
+#include <signal.h>
+
+#include <cstdio>
+
+#include "platform/core/fonts.h"
+#include "platform/core/host_error.h"
+#include "platform/core/keys.h"
+#include "platform/core/signal_events.h"
+#include "platform/window/window_keys.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+constexpr int kFrameMs = 16;             // the timer's period: at most about 60 frames a second
+constexpr int kBlinkHalfPeriodMs = 250;  // blinking text and the cursor: about 2 Hz
+// The console font's size and style at start-up, drawn until the program asks for its own,
+// so the window rarely needs to change its size once it is open.
+constexpr int kStartUpFontHeight = 20;
+constexpr const char* kUntitled = "Kelo BASIC";
+
+bool first_half_period(Clock::duration since) {
+  return (std::chrono::duration_cast<std::chrono::milliseconds>(since).count() / kBlinkHalfPeriodMs) % 2 == 0;
+}
+}  // namespace
+
+WindowFrontEnd* WindowFrontEnd::active_ = nullptr;
+
+WindowFrontEnd::WindowFrontEnd(Console& console, SignalEvents* signals)
+    : console_(console), signals_(signals), start_up_font_(find_monospace_bold_font()) {}
+
+void WindowFrontEnd::window_settings(int32_t resizable, int32_t scaling_mode) {
+  resizable_ = resizable != 0;
+  scaling_ = scaling_from_mode(scaling_mode);
+}
+
+void WindowFrontEnd::font_selected(std::string_view path, int height) {
+  if (!font_file_drawable(std::string(path), height)) throw HostError{258};
+}
+
+void WindowFrontEnd::run() {
+  // The font: the program's choice when it has made it already, else the start-up font.
+  FontRequest request;
+  if (!console_.take_font(request) || !apply_font(request)) {
+    apply_font({start_up_font_, kStartUpFontHeight, true, 0});
+    font_.generation = request.generation;
+  }
+  if (!glyphs_.loaded()) {
+    std::fprintf(stderr, "kelo-basic: no monospace font for the window was found\n");
+    console_.request_close();  // the program ends at its next event check
+    return;
+  }
+
+  int argc = 1;
+  char name[] = "kelo-basic";
+  char* argv[] = {name, nullptr};
+  glutInit(&argc, argv);
+  // freeglut's default ends the process itself when the window closes, before the program
+  // thread is joined.
+  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
+  glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE);
+  glutInitWindowSize(image_.width(), image_.height());
+  std::string title;
+  console_.take_title(title, title_seen_);
+  active_ = this;
+  window_ = glutCreateWindow(title.empty() ? kUntitled : title.c_str());
+  window_width_ = image_.width();
+  window_height_ = image_.height();
+  if (!renderer_.init()) {
+    std::fprintf(stderr, "kelo-basic: the window's OpenGL cannot draw the screen\n");
+    glutDestroyWindow(window_);
+    window_ = 0;
+    active_ = nullptr;
+    console_.request_close();
+    return;
+  }
+  pause_key_.watch(glXGetCurrentDrawable());
+  glutDisplayFunc(on_display);
+  glutReshapeFunc(on_reshape);
+  glutKeyboardFunc(on_key);
+  glutSpecialFunc(on_special_key);
+  glutCloseFunc(on_close);
+  glutTimerFunc(kFrameMs, on_timer, 0);
+  drew_ = true;
+  glutMainLoop();
+  window_ = 0;
+  active_ = nullptr;
+  console_.request_close();  // the program ends at its next event check, if it has not
+}
+
+void WindowFrontEnd::answer_signals() {
+  if (signals_ == nullptr) return;
+  while (const int signal = signals_->take()) {
+    switch (signal) {
+      case SIGTERM:
+      case SIGHUP: console_.request_close(); break;  // as the close button: status 0
+      case SIGINT: console_.push_key(kKeyCtrlC); break;
+      case SIGQUIT: SignalEvents::die_of(SIGQUIT);
+      default: break;  // the window has no use for a terminal's size or its return
+    }
+  }
+}
+
+bool WindowFrontEnd::apply_font(const FontRequest& request) {
+  font_.generation = request.generation;
+  if (request.path == font_.path && request.height == font_.height && request.bold == font_.bold) return true;
+  if (!glyphs_.load(request.path, request.height, request.bold)) return false;
+  font_ = request;
+  image_.reset(glyphs_);
+  upload_wanted_ = true;
+  return true;
+}
+
+BlinkState WindowFrontEnd::blink_state() const {
+  const Clock::time_point now = Clock::now();
+  return {!first_half_period(now.time_since_epoch()), first_half_period(now - cursor_epoch_)};
+}
+
+void WindowFrontEnd::poll_console() {
+  answer_signals();
+  if (std::string title; console_.take_title(title, title_seen_)) glutSetWindowTitle(title.c_str());
+  FontRequest request;
+  request.generation = font_.generation;  // only a newer request than the one drawn
+  if (console_.take_font(request)) {
+    const int old_width = image_.width(), old_height = image_.height();
+    if (apply_font(request) && (image_.width() != old_width || image_.height() != old_height)) {
+      glutReshapeWindow(image_.width(), image_.height());  // the grid stays; the window follows the cell
+    }
+    redraw_wanted_ = true;
+  }
+  if (console_.take_snapshot(snapshot_)) {
+    blinking_cells_ = ScreenImage::has_blinking_cells(snapshot_);
+    cursor_epoch_ = Clock::now();  // the cursor shows at once where typing goes on
+    redraw_wanted_ = true;
+  }
+  if (pause_key_.pause_pressed()) console_.request_pause();
+  const BlinkState blink = blink_state();
+  if ((blinking_cells_ && blink.text_hidden != drawn_blink_.text_hidden) ||
+      (snapshot_.editing && blink.cursor_shown != drawn_blink_.cursor_shown)) {
+    redraw_wanted_ = true;
+  }
+}
+
+void WindowFrontEnd::draw() {
+  drawn_blink_ = blink_state();
+  if (image_.compose(snapshot_, glyphs_, drawn_blink_) || upload_wanted_) {
+    renderer_.upload(image_, upload_wanted_);
+    upload_wanted_ = false;
+  }
+  renderer_.draw(scaling_, window_width_, window_height_);
+  glutSwapBuffers();
+}
+
+void WindowFrontEnd::on_display() {
+  if (active_ == nullptr || active_->window_ == 0) return;
+  active_->draw();
+}
+
+void WindowFrontEnd::on_reshape(int width, int height) {
+  if (active_ == nullptr || active_->window_ == 0) return;
+  WindowFrontEnd& self = *active_;
+  self.window_width_ = width;
+  self.window_height_ = height;
+  // A window that is not resizable goes back to the screen's own size.
+  if (!self.resizable_ && (width != self.image_.width() || height != self.image_.height())) {
+    glutReshapeWindow(self.image_.width(), self.image_.height());
+  }
+  glutPostRedisplay();
+}
+
+void WindowFrontEnd::on_key(unsigned char character, int, int) {
+  if (active_ == nullptr) return;
+  if (const int key = key_from_character(character); key != kNoKey) active_->console_.push_key(key);
+}
+
+void WindowFrontEnd::on_special_key(int glut_key, int, int) {
+  if (active_ == nullptr) return;
+  if (const int key = key_from_special(glut_key); key != kNoKey) active_->console_.push_key(key);
+}
+
+void WindowFrontEnd::on_close() {
+  if (active_ == nullptr) return;
+  active_->window_ = 0;  // freeglut destroys it and leaves its loop
+  active_->console_.request_close();
+}
+
+void WindowFrontEnd::on_timer(int) {
+  // freeglut runs a pending timer once more after the window is gone: then nothing may
+  // touch the window, and the timer is not armed again.
+  if (active_ == nullptr || active_->window_ == 0) return;
+  WindowFrontEnd& self = *active_;
+  if (self.console_.program_ended()) {
+    glutLeaveMainLoop();
+    return;
+  }
+  self.poll_console();
+  if (self.redraw_wanted_) {
+    self.redraw_wanted_ = false;
+    glutPostRedisplay();
+  }
+  glutTimerFunc(kFrameMs, on_timer, 0);
+}

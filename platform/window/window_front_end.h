@@ -1,0 +1,78 @@
+// The console window: freeglut owns it and its event loop on the main thread, FreeType
+// draws its glyphs, OpenGL stretches the composed screen onto it.
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/core/console.h"
+#include "platform/core/front_end.h"
+#include "platform/window/glyph_set.h"
+#include "platform/window/x_display.h"
+#include "platform/window/screen_image.h"
+#include "platform/window/screen_renderer.h"
+
+class SignalEvents;
+
+class WindowFrontEnd : public FrontEnd {
+ public:
+  // Looks up the start-up font here, before the program thread exists, so that fontconfig
+  // sets itself up on this thread. `signals`, when given, are answered from the window's timer.
+  explicit WindowFrontEnd(Console& console, SignalEvents* signals = nullptr);
+
+  // --- Program thread ---
+  bool draws_glyphs() const override { return true; }
+  // Tries the font with FreeType here, so that a font the window cannot draw is refused
+  // (host error 258) where the program can hear of it.
+  void font_selected(std::string_view path, int height) override;
+
+  // --- Main thread ---
+  void window_settings(int32_t resizable, int32_t scaling_mode) override;
+  // Opens the window and runs its event loop until the window is closed (a close request for
+  // the program) or the program has ended. When the window cannot draw: a line on standard
+  // error and a close request. Build the front end only once a display was found
+  // (x_display_available): freeglut ends the process when it finds none.
+  void run() override;
+  // Whether run() opened a window that could draw.
+  bool drew() const { return drew_; }
+
+ private:
+  // One window per process: freeglut's callbacks carry no pointer of ours.
+  static WindowFrontEnd* active_;
+  static void on_display();
+  static void on_reshape(int width, int height);
+  static void on_key(unsigned char character, int x, int y);
+  static void on_special_key(int key, int x, int y);
+  static void on_close();
+  static void on_timer(int);
+
+  // Every request of the program thread, and the signals, looked at from the timer.
+  void poll_console();
+  void answer_signals();
+  bool apply_font(const FontRequest& request);
+  BlinkState blink_state() const;
+  void draw();
+
+  Console& console_;
+  SignalEvents* signals_;
+  bool drew_ = false;
+  std::string start_up_font_;
+  bool resizable_ = false;
+  Scaling scaling_ = Scaling::kUnscaled;
+  int window_ = 0;            // freeglut's window, 0 once it is gone
+  int window_width_ = 0;
+  int window_height_ = 0;
+  ScreenSnapshot snapshot_;
+  FontRequest font_;           // the font drawn now
+  uint64_t title_seen_ = 0;
+  GlyphSet glyphs_;
+  ScreenImage image_;
+  ScreenRenderer renderer_;
+  PauseKeyWatcher pause_key_;
+  bool redraw_wanted_ = true;
+  bool upload_wanted_ = true;
+  bool blinking_cells_ = false;
+  BlinkState drawn_blink_;
+  std::chrono::steady_clock::time_point cursor_epoch_ = std::chrono::steady_clock::now();
+};
