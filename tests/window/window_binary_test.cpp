@@ -53,6 +53,7 @@ class WindowProgram {
     exited_ = true;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
   }
+  void signal(int number) { kill(pid_, number); }
   bool running() {
     if (exited_) return false;
     int status = 0;
@@ -215,6 +216,18 @@ TEST_F(WindowBinary, PauseHoldsTheProgramUntilTheNextKey) {
   EXPECT_TRUE(comes_to_show(5, 1, "Break in  10"));
   EXPECT_TRUE(comes_to_show(6, 1, ": "));
   EXPECT_EQ(shell_status(std::string(WM_DELETE_WINDOW_TOOL) + " " + window_), 0);
+  EXPECT_EQ(program_->wait_for_exit(), 0);
+}
+
+TEST_F(WindowBinary, SignalsBreakAndCloseAsTheKeysAndTheCloseButtonDo) {
+  type_into(window_, "10 GOTO 10");
+  type_into(window_, "RUN");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  program_->signal(SIGINT);  // as Ctrl+C at the terminal the window was started from
+  EXPECT_TRUE(comes_to_show(5, 1, "Break in  10"));
+  type_into(window_, "RUN");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  program_->signal(SIGTERM);
   EXPECT_EQ(program_->wait_for_exit(), 0);
 }
 
