@@ -9,9 +9,9 @@
 #include "platform/core/console.h"
 #include "platform/core/front_end.h"
 #include "platform/window/glyph_set.h"
-#include "platform/window/x_display.h"
 #include "platform/window/screen_image.h"
 #include "platform/window/screen_renderer.h"
+#include "platform/window/x_display.h"
 
 class SignalEvents;
 
