@@ -47,7 +47,7 @@ Continuation Interpreter::ExecPrint() {
 Continuation Interpreter::PrintStringLiteral() {
   std::string& literal = literal_buffer;
   literal.clear();
-  const std::string_view line = s.line_copy;
+  const std::string& line = CurrentLine();
   const int32_t length = static_cast<int32_t>(line.size());
   for (;;) {
     s.cur_pos += 1;
@@ -90,13 +90,13 @@ Continuation Interpreter::ExecInput() {
       // The answer is evaluated in place of the line; the line comes back on every way out.
       const int16_t slot = s.cur_slot;
       s.saved_cur_pos = s.cur_pos;
-      s.saved_line.swap(s.program_lines[slot]);
+      s.saved_line.swap(EditLine(slot));
       ScopeExit put_back([this, slot] {
-        s.program_lines[slot].swap(s.saved_line);
+        EditLine(slot).swap(s.saved_line);
         s.cur_pos = s.saved_cur_pos;
         s.translated_flag = 0;  // the answer's rewrite is never written back
       });
-      s.program_lines[slot] = s.input_text;
+      EditLine(slot) = s.input_text;
       s.cur_pos = 1;
       EvalExpression();
     }

@@ -1,6 +1,8 @@
 // Function tokens: function names rewritten in place into runs of token characters.
 #include "interpreter/interpreter.h"
 
+#include <algorithm>
+
 namespace {
 
 struct FunctionName {
@@ -34,12 +36,116 @@ const FunctionName* FunctionAt(const std::string& line, size_t pos) {
   return nullptr;
 }
 
+int RunOf(int token) {
+  for (const FunctionName& function : kFunctions) {
+    if (function.token == token) return function.run;
+  }
+  return 0;
+}
+
+// The function whose name ends right before the "(" at pos, looked for in the text as
+// typed; a name is letters and "@" only, so it never reaches back past a quote or a parenthesis.
+const FunctionName* FunctionBefore(const std::string& line, size_t pos) {
+  if (pos == 0) return nullptr;
+  switch (LowerCase(static_cast<unsigned char>(line[pos - 1]))) {
+    case 's': case 'd': case 'n': case 'k': case '@': break;
+    default: return nullptr;  // no name ends here: the common case, decided at once
+  }
+  for (const FunctionName& function : kFunctions) {
+    const size_t letters = function.name.size() - 1;
+    if (pos >= letters && NameAt(line, pos - letters, function.name)) {
+      // "peek(" inside "vpeek(" is VPEEK's: the name is matched from its first letter on.
+      if (function.token == 180 && pos >= 5 && LowerCase(static_cast<unsigned char>(line[pos - 5])) == 'v') continue;
+      return &function;
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace
 
+// One pass that touches only what changes: the line is searched for a "(" with a name in
+// front of it, and only then copied aside and rewritten in place, from that name on. The
+// rewritten text is never longer than the text as typed, and every write lands behind the
+// read position, so the text as typed is read from its copy in untranslated_text.
 void Interpreter::TranslateFunctions() {
   if (s.translated_flag != 0 && s.translated_slot == s.cur_slot) return;
-  std::string& line = s.program_lines[s.cur_slot];
-  if (line.find('(') == std::string::npos) return;  // no call can stand in it
+  if (reference_paths) return TranslateFunctionsByChar();
+  const std::string& typed = CurrentLine();
+  if (typed.find('(') == std::string::npos) return;  // no call can stand in it
+
+  const char quote = s.quote_char;
+  size_t first_name = std::string::npos;
+  bool inside_quotes = false;
+  for (size_t pos = 0; pos < typed.size(); ++pos) {
+    const char c = typed[pos];
+    if (c == quote) {
+      inside_quotes = !inside_quotes;
+    } else if (c == '(' && !inside_quotes) {
+      if (const FunctionName* function = FunctionBefore(typed, pos)) {
+        first_name = pos - (function->name.size() - 1);
+        break;
+      }
+    }
+  }
+  if (first_name == std::string::npos) return;  // the same text: nothing to write back later
+
+  s.untranslated_text.assign(typed);
+  const std::string& source = s.untranslated_text;
+  std::string& line = EditLine(s.cur_slot);
+  const size_t size = source.size();
+  size_t read = first_name;
+  size_t write = first_name;
+  s.fn_depth = 0;
+  plain_levels[0] = 0;
+  inside_quotes = false;
+  while (read < size) {
+    // A run of characters that change nothing moves along as it is.
+    size_t stop = read;
+    while (stop < size && source[stop] != quote && source[stop] != '(' && source[stop] != ')') ++stop;
+    if (write != read) std::copy(source.begin() + static_cast<long>(read), source.begin() + static_cast<long>(stop), line.begin() + static_cast<long>(write));
+    write += stop - read;
+    read = stop;
+    if (read == size) break;
+
+    const char c = source[read++];
+    if (c == quote) {
+      inside_quotes = !inside_quotes;
+    } else if (c == '(' && !inside_quotes) {
+      if (const FunctionName* function = FunctionBefore(source, read - 1)) {
+        const int depth = s.fn_depth + 1;
+        if (depth >= s.fn_nesting.size()) line.assign(source);  // the line keeps its text
+        s.fn_nesting[depth] = static_cast<int16_t>(function->token);  // a 21st: host error 9
+        s.fn_depth = static_cast<int16_t>(depth);
+        plain_levels[depth] = 0;
+        write -= function->name.size() - 1;  // the name is taken out
+      } else {
+        plain_levels[s.fn_depth] += 1;
+      }
+    } else if (c == ')') {  // closes the innermost open level, function or plain
+      if (plain_levels[s.fn_depth] > 0) {
+        plain_levels[s.fn_depth] -= 1;
+      } else if (s.fn_depth > 0) {
+        const int token = s.fn_nesting[s.fn_depth];
+        s.fn_depth -= 1;
+        line[write++] = c;
+        const size_t run = static_cast<size_t>(RunOf(token));
+        std::fill_n(line.begin() + static_cast<long>(write), run, static_cast<char>(token));
+        write += run;
+        continue;
+      }
+    }
+    line[write++] = c;
+  }
+  line.resize(write);  // shorter only when a function's ")" never came
+  s.translated_slot = s.cur_slot;
+  s.translated_flag = -1;
+}
+
+// The rewrite character by character into a new text, as plainly as it can be said.
+void Interpreter::TranslateFunctionsByChar() {
+  std::string& line = EditLine(s.cur_slot);
+  if (line.find('(') == std::string::npos) return;
 
   std::string& text = translate_buffer;
   text.clear();
@@ -87,6 +193,7 @@ void Interpreter::TranslateFunctions() {
 }
 
 void Interpreter::ApplyFunctionToken() {
+  if (s.cur_char < kFunctions[0].token || s.cur_char > kFunctions[std::size(kFunctions) - 1].token) return;
   for (const FunctionName& function : kFunctions) {
     if (s.cur_char != function.token) continue;
     int16_t& top = s.int_cells[s.value_sp];
@@ -129,5 +236,5 @@ void Interpreter::ApplyFunctionToken() {
 void Interpreter::UndoTranslation() {
   if (s.translated_flag == 0) return;
   s.translated_flag = 0;
-  s.program_lines[s.translated_slot].swap(s.untranslated_text);
+  EditLine(s.translated_slot).swap(s.untranslated_text);
 }

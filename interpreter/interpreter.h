@@ -2,6 +2,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,29 @@ struct CheckedVector {
     return cells[index];
   }
   long size() const { return static_cast<long>(cells.size()); }
+};
+
+// A word as the scanner reads it: letters and "@", in lower case. Its first kKept letters
+// are kept with its whole length: nothing compares more letters than a keyword has, and a
+// longer word equals no keyword, so it is told apart from every keyword all the same.
+class Word {
+ public:
+  static constexpr size_t kKept = 32;
+  size_t size() const { return length_; }
+  bool empty() const { return length_ == 0; }
+  char front() const { return letters_[0]; }
+  void clear() { length_ = 0; }
+  void push_back(char c) {
+    if (length_ < kKept) letters_[length_] = c;
+    length_ += 1;
+  }
+  bool operator==(std::string_view text) const {
+    return text.size() == length_ && length_ <= kKept && std::memcmp(letters_.data(), text.data(), text.size()) == 0;
+  }
+
+ private:
+  std::array<char, kKept> letters_{};
+  size_t length_ = 0;
 };
 
 constexpr int kImmediateSlot = 26;
@@ -70,8 +94,9 @@ struct InterpreterState {
   int16_t translated_flag = 0;
   int16_t translated_slot = 0;
   std::string untranslated_text;
-  std::string_view line_copy;   // follows program_lines(cur_slot) as of the last FetchChar
-  std::string word;
+  // The scanner's copy of the current line is no copy: CurrentLine() follows
+  // program_lines(cur_slot) in place, so it always reads as of the last FetchChar.
+  Word word;
   int32_t colon_pos = 0;
   std::string file_name;
   int16_t stmt_target = 0;
@@ -93,6 +118,15 @@ enum class Continuation { NextStatement, ExecStatement, RunSlot, MainLoop, Bye }
 // Keywords and names compare in lower case; only A to Z change.
 inline int LowerCase(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
 
+// What reading a stored line's leading number gave, kept for each slot until its text
+// changes: the same reading rules, done once instead of on every search and every run.
+struct LineNumberMemo {
+  enum State : uint8_t { kUnread, kRead, kIllegal };
+  State state = kUnread;
+  int16_t value = 0;    // number_value as read
+  int32_t end_pos = 0;  // cur_pos after the digits, or on the "." that makes it illegal
+};
+
 // The low 16 bits of a value, read as a signed 16-bit number.
 int16_t WrapToInt16(int32_t value);
 
@@ -104,8 +138,13 @@ const std::array<std::string, 20>& help_lines();
 struct StatementAbandoned {};
 
 class Interpreter {
+  friend struct KeywordTable;
+
  public:
-  explicit Interpreter(Host& host);
+  // With reference_paths set, the scanner, the keyword dispatch, the function rewrite and
+  // the reading of stored line numbers take their plain, slow form, character by character
+  // and slot by slot; the differential test runs both and compares what they show.
+  explicit Interpreter(Host& host, bool reference_paths = false);
 
   // Sets the two window settings; the host calls it before it opens its window.
   static void WindowSettings(Host& host);
@@ -129,6 +168,7 @@ class Interpreter {
   Continuation RuntimeErrorHandler(uint32_t code);
   void ReportHostError(uint32_t code);
   Continuation Dispatch();
+  Continuation DispatchByTable();
   Continuation Fail(const char* message);
   void PrintItem(std::string_view text);
   void EndLine();
@@ -137,17 +177,24 @@ class Interpreter {
   void FetchChar();
   void FetchRawChar();
   void SkipSpaces();
+  void SkipSpacesByChar();
+  void SkipBlankRun();
   void ReadWord();
+  void ReadWordByChar();
   void ReadVariableWord();
   void VariableIndex();
   void ReadNumber();
   void ReadNumberDigits(bool hexadecimal, uint32_t value, int significant_digits);
   void SetErrorIfNone(const char* message);
   [[noreturn]] void Abandon(const char* message);
-  std::string& CurrentLine();
+  const std::string& CurrentLine();
+  void FollowSlot();
 
   // Program store.
   void InsertLine();
+  void ReadLineNumber();
+  std::string& EditLine(int slot);
+  void ForgetLineNumbers(int first_slot);
 
   // Expressions.
   void EvalExpression();
@@ -160,6 +207,7 @@ class Interpreter {
   void CombineTop(int op);
   void DropTop();
   void TranslateFunctions();
+  void TranslateFunctionsByChar();
   void ApplyFunctionToken();
   void UndoTranslation();
 
@@ -202,6 +250,12 @@ class Interpreter {
 
   Host& host;
   InterpreterState s;
+  const bool reference_paths;
+  // The scanner's hold on the current line: the slot it follows and that slot's text.
+  // The texts never move in program_lines, so the hold stays good while cur_slot stays.
+  int16_t followed_slot = -1;
+  const std::string* followed_line = nullptr;
+  std::array<LineNumberMemo, 326> line_numbers{};
   // Scratch of the statements that cut and substitute texts; they carry nothing between statements.
   std::string index_text;
   std::string value_text;
@@ -211,3 +265,22 @@ class Interpreter {
   std::array<int32_t, 21> plain_levels{};  // plain "(" open above each open function while translating
   int paren_depth = 0;  // nesting of parenthesised expressions within one evaluation
 };
+
+// The scanner's per-character primitives, inline: they run several times per character.
+inline const std::string& Interpreter::CurrentLine() {
+  if (s.cur_slot != followed_slot) FollowSlot();
+  return *followed_line;
+}
+
+inline void Interpreter::FetchChar() {
+  const std::string& line = CurrentLine();
+  const uint32_t index = static_cast<uint32_t>(s.cur_pos - 1);  // below 1: past any end
+  s.cur_char = index < line.size() ? LowerCase(static_cast<unsigned char>(line[index])) : kEndOfLine;
+}
+
+// Most calls stand on a character that is no blank already.
+inline void Interpreter::SkipSpaces() {
+  if (reference_paths) return SkipSpacesByChar();
+  FetchChar();
+  if (s.cur_char == ' ') SkipBlankRun();
+}

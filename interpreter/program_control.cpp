@@ -14,8 +14,7 @@ bool Interpreter::FindLine() {
       s.error_text = "Line not found";
       return false;
     }
-    s.cur_pos = 1;
-    ReadNumber();
+    ReadLineNumber();
     if (s.number_value == s.stmt_target) break;
     s.cur_slot += 1;
   }
@@ -64,7 +63,7 @@ Continuation Interpreter::ExecClear() {
 }
 
 Continuation Interpreter::ExecNew() {
-  for (int slot = kFirstProgramSlot; slot <= kLastProgramSlot; ++slot) s.program_lines[slot].clear();
+  for (int slot = kFirstProgramSlot; slot <= kLastProgramSlot; ++slot) EditLine(slot).clear();
   ClearVariables();
   s.gosub_top = kGosubBase;
   s.for_top = 0;

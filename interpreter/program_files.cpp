@@ -56,13 +56,13 @@ Continuation Interpreter::ExecLoad() {
   host.file_open(s.file_name, FileMode::Input);
   int slot = kFirstProgramSlot;
   while (!host.file_eof()) {
-    host.file_line_input(s.program_lines[slot]);  // a 300th line has no slot: host error 9
+    host.file_line_input(EditLine(slot));  // a 300th line has no slot: host error 9
     slot += 1;
   }
   host.file_close();
   PrintItem("[Ok]");
   EndLine();
-  for (; slot <= kLastProgramSlot; ++slot) s.program_lines[slot].clear();
+  for (; slot <= kLastProgramSlot; ++slot) EditLine(slot).clear();
   return Continuation::NextStatement;
 }
 
@@ -99,8 +99,7 @@ Continuation Interpreter::ExecList() {
   int16_t count = 0;
   for (int slot = kFirstProgramSlot; slot <= kLastProgramSlot; ++slot) {
     s.cur_slot = static_cast<int16_t>(slot);
-    s.cur_pos = 1;
-    ReadNumber();
+    ReadLineNumber();
     const std::string& line = s.program_lines[slot];
     if (s.stmt_target <= s.number_value && s.number_value <= upper && !line.empty()) {
       PrintItem(line);

@@ -1,6 +1,9 @@
 // The prompt loop and statement sequencing: the trampoline, the keyword dispatch, errors.
 #include "interpreter/interpreter.h"
 
+#include <array>
+#include <iterator>
+
 // Carries out one continuation after another. Handlers only name what comes next, so the
 // C++ stack stays flat however long a program runs and however many errors it meets.
 void Interpreter::Trampoline(Continuation next) {
@@ -53,7 +56,7 @@ Continuation Interpreter::MainLoop() {
   // The new line takes the immediate slot; a rewrite still pending there belongs to the
   // line typed before it and must never come back over the new one.
   if (s.translated_flag != 0 && s.translated_slot == kImmediateSlot) s.translated_flag = 0;
-  s.program_lines[kImmediateSlot] = s.typed_line;
+  EditLine(kImmediateSlot) = s.typed_line;
   return ExecuteTyped();
 }
 
@@ -74,7 +77,7 @@ Continuation Interpreter::StoreLine() {
 }
 
 Continuation Interpreter::ExecLine() {
-  ReadNumber();
+  ReadLineNumber();
   s.cur_line_number = s.number_value;
   return ExecStatement();
 }
@@ -97,12 +100,14 @@ Continuation Interpreter::ExecStatement() {
   return Dispatch();
 }
 
-Continuation Interpreter::Dispatch() {
+// The statement keywords and their handlers.
+struct KeywordTable {
   struct Keyword {
     std::string_view word;
     Continuation (Interpreter::*handler)();
   };
-  // ORDER MATTERS: the statement's word is compared with these in this order.
+  // ORDER MATTERS: the plain dispatch compares the statement's word with these in this
+  // order, and each bucket of the lookup keeps it.
   static constexpr Keyword kKeywords[] = {
       {"random", &Interpreter::ExecRandom}, {"files", &Interpreter::ExecFiles},
       {"outchar", &Interpreter::ExecOutchar}, {"for", &Interpreter::ExecFor},
@@ -118,10 +123,60 @@ Continuation Interpreter::Dispatch() {
       {"list", &Interpreter::ExecList},     {"save", &Interpreter::ExecSave},
       {"load", &Interpreter::ExecLoad},     {"let", &Interpreter::ExecLet},
   };
-  for (const Keyword& keyword : kKeywords) {
-    if (s.word == keyword.word) return (this->*keyword.handler)();
+};
+
+namespace {
+
+// The keywords by length and first letter, each bucket in table order.
+constexpr size_t kShortestKeyword = 2;
+constexpr size_t kLongestKeyword = 7;
+constexpr int kBucketSize = 2;  // "stop" and "save", "list" and "load", ... share one
+using KeywordBuckets = std::array<std::array<int8_t, kBucketSize>, (kLongestKeyword - kShortestKeyword + 1) * 26>;
+
+// A word that no keyword can equal has no bucket.
+constexpr bool HasBucket(size_t length, char first) {
+  return length >= kShortestKeyword && length <= kLongestKeyword && first >= 'a' && first <= 'z';
+}
+
+constexpr size_t BucketOf(size_t length, char first) {
+  return (length - kShortestKeyword) * 26 + static_cast<size_t>(first - 'a');
+}
+
+constexpr KeywordBuckets MakeKeywordBuckets() {
+  KeywordBuckets buckets{};
+  for (auto& bucket : buckets) bucket.fill(-1);
+  for (size_t k = 0; k < std::size(KeywordTable::kKeywords); ++k) {
+    const std::string_view word = KeywordTable::kKeywords[k].word;
+    auto& bucket = buckets[BucketOf(word.size(), word[0])];
+    int free = 0;
+    while (bucket[free] >= 0) ++free;  // a third keyword in one bucket does not compile
+    bucket[free] = static_cast<int8_t>(k);
+  }
+  return buckets;
+}
+
+constexpr KeywordBuckets kKeywordBuckets = MakeKeywordBuckets();
+
+}  // namespace
+
+Continuation Interpreter::Dispatch() {
+  if (reference_paths) return DispatchByTable();
+  const Word& word = s.word;
+  if (HasBucket(word.size(), word.front())) {
+    for (const int k : kKeywordBuckets[BucketOf(word.size(), word.front())]) {
+      if (k < 0) break;
+      const KeywordTable::Keyword& keyword = KeywordTable::kKeywords[k];
+      if (word == keyword.word) return (this->*keyword.handler)();
+    }
   }
   return ExecLet();  // any other word: the implicit assignment
+}
+
+Continuation Interpreter::DispatchByTable() {
+  for (const KeywordTable::Keyword& keyword : KeywordTable::kKeywords) {
+    if (s.word == keyword.word) return (this->*keyword.handler)();
+  }
+  return ExecLet();
 }
 
 Continuation Interpreter::NextStatement() {

@@ -7,30 +7,33 @@ bool IsWordChar(int c) { return (c >= 'a' && c <= 'z') || c == '@'; }
 
 }  // namespace
 
-std::string& Interpreter::CurrentLine() { return s.program_lines[s.cur_slot]; }
-
-void Interpreter::FetchChar() {
-  const std::string& line = s.program_lines[s.cur_slot];
-  s.line_copy = line;
-  if (s.cur_pos < 1 || s.cur_pos > static_cast<int32_t>(line.size())) {
-    s.cur_char = kEndOfLine;
-  } else {
-    s.cur_char = LowerCase(static_cast<unsigned char>(line[s.cur_pos - 1]));
-  }
+// Takes hold of the text of cur_slot; a slot outside the store is host error 9.
+void Interpreter::FollowSlot() {
+  followed_line = &s.program_lines[s.cur_slot];
+  followed_slot = s.cur_slot;
 }
 
 // As FetchChar, but the character as it stands (after a closing parenthesis).
 void Interpreter::FetchRawChar() {
   FetchChar();
-  if (s.cur_char != kEndOfLine) s.cur_char = static_cast<unsigned char>(s.line_copy[s.cur_pos - 1]);
+  if (s.cur_char != kEndOfLine) s.cur_char = static_cast<unsigned char>(CurrentLine()[s.cur_pos - 1]);
 }
 
-void Interpreter::SkipSpaces() {
+void Interpreter::SkipSpacesByChar() {
   FetchChar();
   while (s.cur_char == ' ') {
     s.cur_pos += 1;
     FetchChar();
   }
+}
+
+// From a blank at cur_pos to the first character that is none.
+void Interpreter::SkipBlankRun() {
+  const std::string& line = CurrentLine();
+  uint32_t index = static_cast<uint32_t>(s.cur_pos - 1);
+  while (index < line.size() && line[index] == ' ') ++index;
+  s.cur_pos = static_cast<int32_t>(index + 1);
+  s.cur_char = index < line.size() ? LowerCase(static_cast<unsigned char>(line[index])) : kEndOfLine;
 }
 
 void Interpreter::SetErrorIfNone(const char* message) {
@@ -42,7 +45,29 @@ void Interpreter::Abandon(const char* message) {
   throw StatementAbandoned{};
 }
 
+// The run of letters and "@" is read straight from the line.
 void Interpreter::ReadWord() {
+  if (reference_paths) return ReadWordByChar();
+  SkipSpaces();
+  if (!IsWordChar(s.cur_char)) {
+    s.word.clear();
+    SetErrorIfNone("Invalid label");
+    return;
+  }
+  const std::string& line = CurrentLine();
+  size_t index = static_cast<size_t>(s.cur_pos - 1);
+  s.word.clear();
+  int c = s.cur_char;
+  do {
+    s.word.push_back(static_cast<char>(c));
+    index += 1;
+    c = index < line.size() ? LowerCase(static_cast<unsigned char>(line[index])) : kEndOfLine;
+  } while (IsWordChar(c));
+  s.cur_pos = static_cast<int32_t>(index + 1);
+  s.cur_char = c;
+}
+
+void Interpreter::ReadWordByChar() {
   SkipSpaces();
   s.word.clear();
   if (!IsWordChar(s.cur_char)) {
@@ -50,7 +75,7 @@ void Interpreter::ReadWord() {
     return;
   }
   do {
-    s.word += static_cast<char>(s.cur_char);
+    s.word.push_back(static_cast<char>(s.cur_char));
     s.cur_pos += 1;
     FetchChar();
   } while (IsWordChar(s.cur_char));
@@ -63,7 +88,7 @@ void Interpreter::ReadVariableWord() {
 }
 
 void Interpreter::VariableIndex() {
-  const int first = s.word.empty() ? 0 : static_cast<unsigned char>(s.word[0]);
+  const int first = s.word.empty() ? 0 : static_cast<unsigned char>(s.word.front());
   if ((s.word.size() == 1 && first >= 'a' && first <= 'z') || first == '@') {
     s.var_index = static_cast<int16_t>(first - 70);
   } else {
@@ -73,7 +98,19 @@ void Interpreter::VariableIndex() {
 
 void Interpreter::ReadNumber() {
   SkipSpaces();
-  ReadNumberDigits(false, 0, 0);
+  if (reference_paths) return ReadNumberDigits(false, 0, 0);
+  // The digits straight from the line, as ReadNumberDigits reads them.
+  const std::string& line = CurrentLine();
+  uint32_t index = static_cast<uint32_t>(s.cur_pos - 1);
+  uint32_t value = 0;
+  while (index < line.size() && line[index] >= '0' && line[index] <= '9') {
+    value = (value * 10 + static_cast<uint32_t>(line[index] - '0')) & 0xFFFF;
+    index += 1;
+  }
+  s.cur_pos = static_cast<int32_t>(index + 1);
+  FetchChar();
+  if (s.cur_char == '.') Abandon("Illegal number");
+  s.number_value = WrapToInt16(static_cast<int32_t>(value));
 }
 
 // Appends the decimal digits at cur_pos to a number begun by the caller (nothing, or the

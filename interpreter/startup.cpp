@@ -1,7 +1,7 @@
 // Start-up: the window settings and the interpreter's main routine.
 #include "interpreter/interpreter.h"
 
-Interpreter::Interpreter(Host& host) : host(host) {}
+Interpreter::Interpreter(Host& host, bool reference_paths) : host(host), reference_paths(reference_paths) {}
 
 void Interpreter::WindowSettings(Host& host) {
   host.window_resizable = 1;  // the user may resize; the window keeps its size
@@ -53,7 +53,7 @@ Continuation Interpreter::StartUp() {
   const std::string& command = host.command_line();
   if (!command.empty()) {
     s.typed_line = "load " + command + ":run";
-    s.program_lines[kImmediateSlot] = s.typed_line;
+    EditLine(kImmediateSlot) = s.typed_line;
     PrintItem(": ");
     PrintItem(s.typed_line);
     EndLine();
