@@ -60,6 +60,37 @@ class Word {
 constexpr int kImmediateSlot = 26;
 constexpr int kFirstProgramSlot = 27;
 constexpr int kLastProgramSlot = 325;
+constexpr int kSlotCount = kLastProgramSlot + 1;
+
+// The leading number of each slot's text as ReadNumber reads it from the start of the line,
+// read once per text instead of on every search and every run: an entry is forgotten
+// whenever its slot's text changes, and read again when it is next asked for.
+class LineNumbers {
+ public:
+  LineNumbers();
+  void Forget(int slot);
+  // Reads the slot's entry from its text unless it is known.
+  void Read(int slot, const std::string& text);
+  // Reads every forgotten entry again.
+  void ReadForgotten(const CheckedArray<std::string, kSlotCount>& lines);
+  // The first slot from `from` on whose number is `target` or that reads as illegal;
+  // kSlotCount when there is none. Every entry from `from` on must be known.
+  int Find(int from, int16_t target) const;
+
+  int16_t value(int slot) const { return values_[static_cast<size_t>(slot)]; }
+  int32_t end_pos(int slot) const { return ends_[static_cast<size_t>(slot)]; }  // after the digits, or on the "."
+  bool illegal(int slot) const { return states_[static_cast<size_t>(slot)] == kIllegal; }
+
+ private:
+  enum State : uint8_t { kUnread, kRead, kIllegal };
+  std::array<int16_t, kSlotCount> values_{};
+  std::array<int32_t, kSlotCount> ends_{};
+  std::array<State, kSlotCount> states_{};
+  std::array<int16_t, kSlotCount> forgotten_{};  // slots whose entries may await reading
+  std::array<bool, kSlotCount> listed_{};        // in forgotten_, so that each is there once
+  int forgotten_count_ = 0;
+  int illegal_count_ = 0;
+};
 constexpr int kVariableA = 27;   // cells 27..52 are A..Z
 constexpr int kValueBase = 53;   // value stack base cell; values in 54..82
 constexpr int kValueTop = 82;
@@ -74,7 +105,7 @@ struct InterpreterState {
   std::string font_style;
   int32_t font_handle = 0;
   double video_segment = 0;
-  CheckedArray<std::string, 326> program_lines;
+  CheckedArray<std::string, kSlotCount> program_lines;
   CheckedArray<int16_t, 113> int_cells;
   CheckedVector<int16_t> byte_memory;
   CheckedArray<int16_t, 21> fn_nesting;
@@ -118,14 +149,6 @@ enum class Continuation { NextStatement, ExecStatement, RunSlot, MainLoop, Bye }
 // Keywords and names compare in lower case; only A to Z change.
 inline int LowerCase(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
 
-// What reading a stored line's leading number gave, kept for each slot until its text
-// changes: the same reading rules, done once instead of on every search and every run.
-struct LineNumberMemo {
-  enum State : uint8_t { kUnread, kRead, kIllegal };
-  State state = kUnread;
-  int16_t value = 0;    // number_value as read
-  int32_t end_pos = 0;  // cur_pos after the digits, or on the "." that makes it illegal
-};
 
 // The low 16 bits of a value, read as a signed 16-bit number.
 int16_t WrapToInt16(int32_t value);
@@ -230,6 +253,7 @@ class Interpreter {
   Continuation ExecGoto();
   Continuation ExecGosub();
   bool FindLine();
+  bool FindLineByNumbers();
   Continuation ExecReturn();
   Continuation ExecNew();
   Continuation ExecEnd();
@@ -255,7 +279,7 @@ class Interpreter {
   // The texts never move in program_lines, so the hold stays good while cur_slot stays.
   int16_t followed_slot = -1;
   const std::string* followed_line = nullptr;
-  std::array<LineNumberMemo, 326> line_numbers{};
+  LineNumbers line_numbers;
   // Scratch of the statements that cut and substitute texts; they carry nothing between statements.
   std::string index_text;
   std::string value_text;

@@ -9,6 +9,7 @@ void Interpreter::ClearVariables() {
 // line, else from the current slot on; every slot up to the last is read.
 bool Interpreter::FindLine() {
   if (s.stmt_target <= s.cur_line_number) s.cur_slot = kFirstProgramSlot;
+  if (!reference_paths) return FindLineByNumbers();
   for (;;) {
     if (s.cur_slot == kLastProgramSlot + 1) {
       s.error_text = "Line not found";
@@ -18,6 +19,27 @@ bool Interpreter::FindLine() {
     if (s.number_value == s.stmt_target) break;
     s.cur_slot += 1;
   }
+  s.cur_line_number = s.stmt_target;
+  return true;
+}
+
+// The same search over the slots' known numbers, leaving what the search slot by slot leaves.
+bool Interpreter::FindLineByNumbers() {
+  line_numbers.ReadForgotten(s.program_lines);
+  const int from = s.cur_slot;
+  const int slot = line_numbers.Find(from, s.stmt_target);
+  if (slot > from) s.number_value = line_numbers.value(slot - 1);  // the last number read before it
+  if (slot == kSlotCount) {
+    s.cur_slot = static_cast<int16_t>(kSlotCount);
+    s.cur_pos = line_numbers.end_pos(kLastProgramSlot);
+    const std::string& last = s.program_lines[kLastProgramSlot];
+    const uint32_t index = static_cast<uint32_t>(s.cur_pos - 1);
+    s.cur_char = index < last.size() ? LowerCase(static_cast<unsigned char>(last[index])) : kEndOfLine;
+    s.error_text = "Line not found";
+    return false;
+  }
+  s.cur_slot = static_cast<int16_t>(slot);
+  ReadLineNumber();  // Illegal number here, as the search slot by slot would meet it
   s.cur_line_number = s.stmt_target;
   return true;
 }

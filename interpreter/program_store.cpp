@@ -51,36 +51,79 @@ void Interpreter::InsertLine() {
 void Interpreter::ReadLineNumber() {
   s.cur_pos = 1;
   if (reference_paths) return ReadNumber();
-  const std::string& line = CurrentLine();  // checks the slot before its memo is touched
-  LineNumberMemo& memo = line_numbers[static_cast<size_t>(s.cur_slot)];
-  if (memo.state == LineNumberMemo::kUnread) {
-    uint32_t index = 0;
-    while (index < line.size() && line[index] == ' ') ++index;
-    uint32_t value = 0;
-    while (index < line.size() && line[index] >= '0' && line[index] <= '9') {
-      value = (value * 10 + static_cast<uint32_t>(line[index] - '0')) & 0xFFFF;
-      ++index;
-    }
-    const bool illegal = index < line.size() && line[index] == '.';
-    memo.state = illegal ? LineNumberMemo::kIllegal : LineNumberMemo::kRead;
-    memo.value = WrapToInt16(static_cast<int32_t>(value));
-    memo.end_pos = static_cast<int32_t>(index + 1);
-  }
-  s.cur_pos = memo.end_pos;
+  line_numbers.Read(s.cur_slot, CurrentLine());  // CurrentLine checks the slot first
+  s.cur_pos = line_numbers.end_pos(s.cur_slot);
   FetchChar();
-  if (memo.state == LineNumberMemo::kIllegal) Abandon("Illegal number");
-  s.number_value = memo.value;
+  if (line_numbers.illegal(s.cur_slot)) Abandon("Illegal number");
+  s.number_value = line_numbers.value(s.cur_slot);
 }
 
 // Every change to a slot's text goes through here, so that its number is read again.
 std::string& Interpreter::EditLine(int slot) {
   std::string& line = s.program_lines[slot];
-  line_numbers[static_cast<size_t>(slot)].state = LineNumberMemo::kUnread;
+  line_numbers.Forget(slot);
   return line;
 }
 
 void Interpreter::ForgetLineNumbers(int first_slot) {
-  for (int slot = first_slot; slot <= kLastProgramSlot; ++slot) {
-    line_numbers[static_cast<size_t>(slot)].state = LineNumberMemo::kUnread;
+  for (int slot = first_slot; slot <= kLastProgramSlot; ++slot) line_numbers.Forget(slot);
+}
+
+LineNumbers::LineNumbers() {
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    forgotten_[static_cast<size_t>(slot)] = static_cast<int16_t>(slot);
+    listed_[static_cast<size_t>(slot)] = true;
   }
+  forgotten_count_ = kSlotCount;
+}
+
+void LineNumbers::Forget(int slot) {
+  State& state = states_[static_cast<size_t>(slot)];
+  if (state == kIllegal) illegal_count_ -= 1;
+  state = kUnread;
+  bool& listed = listed_[static_cast<size_t>(slot)];
+  if (listed) return;
+  listed = true;
+  forgotten_[static_cast<size_t>(forgotten_count_++)] = static_cast<int16_t>(slot);
+}
+
+void LineNumbers::Read(int slot, const std::string& text) {
+  State& state = states_[static_cast<size_t>(slot)];
+  if (state != kUnread) return;
+  uint32_t index = 0;
+  while (index < text.size() && text[index] == ' ') ++index;
+  uint32_t value = 0;
+  while (index < text.size() && text[index] >= '0' && text[index] <= '9') {
+    value = (value * 10 + static_cast<uint32_t>(text[index] - '0')) & 0xFFFF;  // modulo 65536 as it grows
+    ++index;
+  }
+  state = index < text.size() && text[index] == '.' ? kIllegal : kRead;
+  if (state == kIllegal) illegal_count_ += 1;
+  values_[static_cast<size_t>(slot)] = WrapToInt16(static_cast<int32_t>(value));
+  ends_[static_cast<size_t>(slot)] = static_cast<int32_t>(index + 1);
+}
+
+void LineNumbers::ReadForgotten(const CheckedArray<std::string, kSlotCount>& lines) {
+  while (forgotten_count_ > 0) {
+    const int slot = forgotten_[static_cast<size_t>(--forgotten_count_)];
+    listed_[static_cast<size_t>(slot)] = false;
+    Read(slot, lines.cells[static_cast<size_t>(slot)]);
+  }
+}
+
+int LineNumbers::Find(int from, int16_t target) const {
+  int slot = from;
+  if (illegal_count_ > 0) {
+    while (slot < kSlotCount && values_[static_cast<size_t>(slot)] != target && states_[static_cast<size_t>(slot)] != kIllegal) ++slot;
+    return slot;
+  }
+  // Eight entries at a time, which the compiler can compare in one step.
+  constexpr int kBlock = 8;
+  for (; slot + kBlock <= kSlotCount; slot += kBlock) {
+    bool any = false;
+    for (int k = 0; k < kBlock; ++k) any |= values_[static_cast<size_t>(slot + k)] == target;
+    if (any) break;
+  }
+  while (slot < kSlotCount && values_[static_cast<size_t>(slot)] != target) ++slot;
+  return slot;
 }
