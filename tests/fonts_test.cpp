@@ -96,12 +96,25 @@ TEST_F(FontFiles, OnlyTrueTypeFilesAreRead) {
 
 TEST(HostFonts, SelectingAFontTellsTheFrontEnd) {
   ScriptedHost scripted;
+  scripted.front_end.glyphs = true;
   int32_t handle = scripted.host.load_font("\\Fonts\\cour.ttf", 20, "monospace,bold");
   ASSERT_GE(handle, Fonts::kFirstHandle);
   scripted.host.set_font(handle);
   EXPECT_EQ(scripted.front_end.font_path, find_monospace_bold_font());
   EXPECT_EQ(scripted.front_end.font_height, 20);
   EXPECT_THROW(scripted.host.set_font(-1), HostError);
+}
+
+// A front end that draws no glyphs starts without the system's fonts being searched: the
+// start-up font is selected with no file behind it, and other fonts must still exist.
+TEST(HostFonts, AFrontEndWithoutGlyphsSelectsTheStartUpFontWithoutAFile) {
+  ScriptedHost scripted;
+  int32_t handle = scripted.host.load_font("\\Fonts\\cour.ttf", 20, "monospace,bold");
+  ASSERT_GE(handle, Fonts::kFirstHandle);
+  scripted.host.set_font(handle);
+  EXPECT_EQ(scripted.front_end.font_path, "");
+  EXPECT_EQ(scripted.front_end.font_height, 20);
+  EXPECT_EQ(scripted.host.load_font("missing.ttf", 20, "monospace"), -1);
 }
 
 }  // namespace

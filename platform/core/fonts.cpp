@@ -85,9 +85,16 @@ std::string resolve_font_file(std::string_view file) {
 int32_t Fonts::load_font(std::string_view file, int height, std::string_view options, bool draws_glyphs) {
   unsigned seen = parse_options(options);
   if (height < 1) throw HostError{5};
-  std::string path = resolve_font_file(file);
-  // A front end that draws no glyphs never reads the start-up font, so it need not exist.
-  if (path.empty() && (draws_glyphs || !is_start_up_font(file))) return -1;
+  // A front end that draws no glyphs never reads the start-up font, so it need not exist,
+  // and the system's fonts are not searched for it: that search costs most of start-up.
+  const bool start_up_font_undrawn = !draws_glyphs && is_start_up_font(file);
+  std::string path;
+  if (!start_up_font_undrawn) {
+    path = resolve_font_file(file);
+  } else if (std::string given = resolve_existing(host_path(file)); is_truetype_file(given)) {
+    path = given;
+  }
+  if (path.empty() && !start_up_font_undrawn) return -1;
   fonts_.push_back({path, height, (seen & (1u << kMonospace)) != 0, (seen & (1u << kBold)) != 0});
   return kFirstHandle + static_cast<int32_t>(fonts_.size() - 1);
 }

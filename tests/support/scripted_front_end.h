@@ -22,6 +22,7 @@ class ScriptedFrontEnd : public FrontEnd, public ScreenListener {
   std::string title;
   std::string font_path;
   int font_height = 0;
+  bool glyphs = false;  // as a window that rasterises the console font
 
   void wait_for_key(KeyboardRing& ring) override {
     if (keys.empty()) {
@@ -42,6 +43,7 @@ class ScriptedFrontEnd : public FrontEnd, public ScreenListener {
     scrolled_rows.push_back(::row_text(cells));
   }
   void title_changed(std::string_view text) override { title = text; }
+  bool draws_glyphs() const override { return glyphs; }
   void font_selected(std::string_view path, int height) override {
     font_path = path;
     font_height = height;
