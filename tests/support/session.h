@@ -11,8 +11,9 @@
 
 class Session {
  public:
-  explicit Session(std::string command_line = "", bool refuse_fonts = false)
-      : test_(std::move(command_line)), interpreter_(test_.host()) {
+  // reference_paths: the interpreter's plain, slow reading (see Interpreter).
+  explicit Session(std::string command_line = "", bool refuse_fonts = false, bool reference_paths = false)
+      : test_(std::move(command_line)), interpreter_(test_.host(), reference_paths) {
     if (refuse_fonts) test_.refuse_fonts();
     Interpreter::WindowSettings(test_.host());
     test_.start([this] { interpreter_.InterpreterMain(); });
