@@ -34,13 +34,6 @@ void Interpreter::EvalExpression() {
   s.number_value = s.int_cells[s.value_sp];
 }
 
-void Interpreter::PushValue(int16_t value) {
-  // The value stack ends at cell 82: the GOSUB return stack above it is never overwritten.
-  if (s.value_sp >= kValueTop) throw HostError{9};
-  s.value_sp += 1;
-  s.int_cells[s.value_sp] = value;
-}
-
 // Replaces the top two values by their combination. A failed operand pushed nothing, so
 // the values below take its place; the base cell is the lowest ever read or written.
 void Interpreter::CombineTop(int op) {

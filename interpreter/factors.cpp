@@ -51,6 +51,22 @@ void Interpreter::EvalFactor() {
     PushValue(s.number_value);
     return;
   }
+  if (c >= 'a' && c <= 'z' && !reference_paths) {
+    // A letter that no other letter follows is a variable, the most common operand: read
+    // as ReadWord and VariableIndex would read it, without their general steps.
+    const std::string& line = CurrentLine();
+    const size_t after = static_cast<size_t>(s.cur_pos);  // index of the next character
+    const int next = after < line.size() ? LowerCase(static_cast<unsigned char>(line[after])) : kEndOfLine;
+    if (!IsWordChar(next)) {
+      s.word.assign(&line[after - 1], 1);
+      s.cur_pos += 1;
+      s.cur_char = next;
+      if (!s.error_text.empty()) return;  // after a failure, operands are passed over
+      s.var_index = static_cast<int16_t>(c - 70);
+      PushValue(s.int_cells[s.var_index]);
+      return;
+    }
+  }
   ReadWord();
   if (!s.error_text.empty()) return;  // after a failure, operands are passed over
   if (s.word.size() == 1) {

@@ -36,30 +36,31 @@ const FunctionName* FunctionAt(const std::string& line, size_t pos) {
   return nullptr;
 }
 
-int RunOf(int token) {
+const FunctionName& FunctionOf(int token) {
   for (const FunctionName& function : kFunctions) {
-    if (function.token == token) return function.run;
+    if (function.token == token) return function;
   }
-  return 0;
+  return kFunctions[0];
 }
 
 // The function whose name ends right before the "(" at pos, looked for in the text as
-// typed; a name is letters and "@" only, so it never reaches back past a quote or a parenthesis.
+// typed; a name is letters and "@" only, so it never reaches back past a quote or a
+// parenthesis. The last letter tells which name it can be.
 const FunctionName* FunctionBefore(const std::string& line, size_t pos) {
   if (pos == 0) return nullptr;
+  int token = 0;
   switch (LowerCase(static_cast<unsigned char>(line[pos - 1]))) {
-    case 's': case 'd': case 'n': case 'k': case '@': break;
+    case 's': token = 177; break;
+    case 'd': token = 178; break;
+    case 'n': token = 179; break;
+    // "peek(" inside "vpeek(" is VPEEK's: the walk meets the name at its first letter.
+    case 'k': token = pos >= 5 && NameAt(line, pos - 5, "vpeek(") ? 182 : 180; break;
+    case '@': token = 181; break;
     default: return nullptr;  // no name ends here: the common case, decided at once
   }
-  for (const FunctionName& function : kFunctions) {
-    const size_t letters = function.name.size() - 1;
-    if (pos >= letters && NameAt(line, pos - letters, function.name)) {
-      // "peek(" inside "vpeek(" is VPEEK's: the name is matched from its first letter on.
-      if (function.token == 180 && pos >= 5 && LowerCase(static_cast<unsigned char>(line[pos - 5])) == 'v') continue;
-      return &function;
-    }
-  }
-  return nullptr;
+  const FunctionName& function = FunctionOf(token);
+  const size_t letters = function.name.size() - 1;
+  return pos >= letters && NameAt(line, pos - letters, function.name) ? &function : nullptr;
 }
 
 }  // namespace
@@ -129,7 +130,7 @@ void Interpreter::TranslateFunctions() {
         const int token = s.fn_nesting[s.fn_depth];
         s.fn_depth -= 1;
         line[write++] = c;
-        const size_t run = static_cast<size_t>(RunOf(token));
+        const size_t run = static_cast<size_t>(FunctionOf(token).run);
         std::fill_n(line.begin() + static_cast<long>(write), run, static_cast<char>(token));
         write += run;
         continue;

@@ -34,6 +34,12 @@ struct CheckedVector {
   long size() const { return static_cast<long>(cells.size()); }
 };
 
+// Keywords and names compare in lower case; only A to Z change.
+inline int LowerCase(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
+
+// The letters of a word, after lower-casing: a to z and "@".
+inline bool IsWordChar(int c) { return (c >= 'a' && c <= 'z') || c == '@'; }
+
 // A word as the scanner reads it: letters and "@", in lower case. Its first kKept letters
 // are kept with its whole length: nothing compares more letters than a keyword has, and a
 // longer word equals no keyword, so it is told apart from every keyword all the same.
@@ -48,8 +54,18 @@ class Word {
     if (length_ < kKept) letters_[length_] = c;
     length_ += 1;
   }
+  // The letters as they stand in a line, lower-cased on the way in.
+  void assign(const char* letters, size_t length) {
+    const size_t kept = length < kKept ? length : kKept;
+    for (size_t i = 0; i < kept; ++i) letters_[i] = static_cast<char>(LowerCase(static_cast<unsigned char>(letters[i])));
+    length_ = length;
+  }
   bool operator==(std::string_view text) const {
-    return text.size() == length_ && length_ <= kKept && std::memcmp(letters_.data(), text.data(), text.size()) == 0;
+    if (text.size() != length_ || length_ > kKept) return false;
+    for (size_t i = 0; i < length_; ++i) {
+      if (letters_[i] != text[i]) return false;
+    }
+    return true;
   }
 
  private:
@@ -146,8 +162,6 @@ struct InterpreterState {
 // What a statement handler names as the next step; one trampoline loop carries it out.
 enum class Continuation { NextStatement, ExecStatement, RunSlot, MainLoop, Bye };
 
-// Keywords and names compare in lower case; only A to Z change.
-inline int LowerCase(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
 
 
 // The low 16 bits of a value, read as a signed 16-bit number.
@@ -300,6 +314,22 @@ inline void Interpreter::FetchChar() {
   const std::string& line = CurrentLine();
   const uint32_t index = static_cast<uint32_t>(s.cur_pos - 1);  // below 1: past any end
   s.cur_char = index < line.size() ? LowerCase(static_cast<unsigned char>(line[index])) : kEndOfLine;
+}
+
+inline void Interpreter::PushValue(int16_t value) {
+  // The value stack ends at cell 82: the GOSUB return stack above it is never overwritten.
+  if (s.value_sp >= kValueTop) throw HostError{9};
+  s.value_sp += 1;
+  s.int_cells[s.value_sp] = value;
+}
+
+inline void Interpreter::VariableIndex() {
+  const int first = s.word.empty() ? 0 : static_cast<unsigned char>(s.word.front());
+  if ((s.word.size() == 1 && first >= 'a' && first <= 'z') || first == '@') {
+    s.var_index = static_cast<int16_t>(first - 70);
+  } else {
+    SetErrorIfNone("Variable expected");
+  }
 }
 
 // Most calls stand on a character that is no blank already.

@@ -1,12 +1,6 @@
 // The scanner: characters, words and numbers of the current line.
 #include "interpreter/interpreter.h"
 
-namespace {
-
-bool IsWordChar(int c) { return (c >= 'a' && c <= 'z') || c == '@'; }
-
-}  // namespace
-
 // Takes hold of the text of cur_slot; a slot outside the store is host error 9.
 void Interpreter::FollowSlot() {
   followed_line = &s.program_lines[s.cur_slot];
@@ -55,16 +49,12 @@ void Interpreter::ReadWord() {
     return;
   }
   const std::string& line = CurrentLine();
-  size_t index = static_cast<size_t>(s.cur_pos - 1);
-  s.word.clear();
-  int c = s.cur_char;
-  do {
-    s.word.push_back(static_cast<char>(c));
-    index += 1;
-    c = index < line.size() ? LowerCase(static_cast<unsigned char>(line[index])) : kEndOfLine;
-  } while (IsWordChar(c));
-  s.cur_pos = static_cast<int32_t>(index + 1);
-  s.cur_char = c;
+  const size_t start = static_cast<size_t>(s.cur_pos - 1);
+  size_t end = start + 1;
+  while (end < line.size() && IsWordChar(LowerCase(static_cast<unsigned char>(line[end])))) ++end;
+  s.word.assign(line.data() + start, end - start);
+  s.cur_pos = static_cast<int32_t>(end + 1);
+  s.cur_char = end < line.size() ? LowerCase(static_cast<unsigned char>(line[end])) : kEndOfLine;
 }
 
 void Interpreter::ReadWordByChar() {
@@ -85,15 +75,6 @@ void Interpreter::ReadVariableWord() {
   ReadWord();
   if (!s.error_text.empty()) return;
   VariableIndex();
-}
-
-void Interpreter::VariableIndex() {
-  const int first = s.word.empty() ? 0 : static_cast<unsigned char>(s.word.front());
-  if ((s.word.size() == 1 && first >= 'a' && first <= 'z') || first == '@') {
-    s.var_index = static_cast<int16_t>(first - 70);
-  } else {
-    SetErrorIfNone("Variable expected");
-  }
 }
 
 void Interpreter::ReadNumber() {

@@ -59,7 +59,7 @@ int Host::print_using_integer(std::string_view template_text, int64_t value, int
   return pos >= template_text.size() ? 0 : static_cast<int>(pos);
 }
 
-int Host::inkey() {
+int Host::take_key() {
   int key = console_.keyboard().pop();
   if (key != kNoKey && pause_waiting_) {
     pause_waiting_ = false;

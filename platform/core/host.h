@@ -63,7 +63,9 @@ class Host : private ScreenListener {
   }
 
   // Keyboard.
-  int inkey();                                   // kNoKey, a character, or kExtendedKey + scan
+  // kNoKey, a character, or kExtendedKey + scan. The per-statement Break poll finds the
+  // ring empty nearly always, and that answer needs no call.
+  int inkey() { return console_.keyboard().empty() ? kNoKey : take_key(); }
   int read_keys();                               // waits; the character, 0 for an extended key
   // A close during the wait ends it as halt_forever does: nothing is stored.
   void input_line(std::string& target, bool line_end);
@@ -120,6 +122,7 @@ class Host : private ScreenListener {
   // Waits until a key is in the ring; false when the host's shut-down began meanwhile.
   // The caller brackets its whole wait with the front end's wait_started and wait_ended.
   bool wait_for_key();
+  int take_key();
   void edit_line(std::string& text, int key);
   // The event check's slow path: a close, a frame for the display, the pause, a key pump.
   void service_events();

@@ -22,10 +22,6 @@ int KeyboardRing::pop() {
   return key;
 }
 
-bool KeyboardRing::empty() const {
-  return head_.load(std::memory_order_acquire) == tail_.load(std::memory_order_acquire);
-}
-
 bool KeyboardRing::full() const {
   return next_slot(tail_.load(std::memory_order_relaxed)) == head_.load(std::memory_order_acquire);
 }

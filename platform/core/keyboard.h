@@ -15,7 +15,9 @@ class KeyboardRing {
   void push(int key);
   // kNoKey when empty.
   int pop();
-  bool empty() const;
+  bool empty() const {
+    return head_.load(std::memory_order_acquire) == tail_.load(std::memory_order_acquire);
+  }
   bool full() const;   // writer side: whether push would drop the key
   void clear();  // reader side: discards the keys waiting
 
