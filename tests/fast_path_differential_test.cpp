@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/scratch_folder.h"
-#include "tests/session.h"
+#include "tests/support/scratch_folder.h"
+#include "tests/support/session.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "interpreter/interpreter.h"
-#include "tests/scripted_front_end.h"
+#include "tests/support/scripted_front_end.h"
 
 namespace {
 std::atomic<bool> counting{false};
@@ -59,7 +59,9 @@ TEST(SteadyState, TheLoopProgramAllocatesNothingAfterItsFirstPass) {
       "50 IF S>10000 THEN S=S-10000\r60 NEXT I\r70 NEXT J\r80 PRINT S\r";
   constexpr int kSecondRun = 10;  // eight program lines, RUN, RUN
   CountingFrontEnd front_end(kSecondRun, 2, 100000);  // statement 1 is the typed RUN itself
-  Host host(front_end, "");
+  Console console;
+  console.set_key_pump(true);  // the front end sees every statement's event check
+  Host host(console, front_end, "");
   front_end.host = &host;
   front_end.keys = keys_of(program + "RUN\rRUN\r");  // Enter is 13
   Interpreter interpreter(host);
