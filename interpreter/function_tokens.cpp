@@ -2,6 +2,7 @@
 #include "interpreter/interpreter.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -43,24 +44,59 @@ const FunctionName& FunctionOf(int token) {
   return kFunctions[0];
 }
 
+// Whether the letters right before pos spell `letters` (lower case), case aside.
+bool LettersBefore(const std::string& line, size_t pos, std::string_view letters) {
+  if (pos < letters.size()) return false;
+  const size_t start = pos - letters.size();
+  for (size_t i = 0; i < letters.size(); ++i) {
+    if (LowerCase(static_cast<unsigned char>(line[start + i])) != letters[i]) return false;
+  }
+  return true;
+}
+
 // The function whose name ends right before the "(" at pos, looked for in the text as
 // typed; a name is letters and "@" only, so it never reaches back past a quote or a
 // parenthesis. The last letter tells which name it can be.
 const FunctionName* FunctionBefore(const std::string& line, size_t pos) {
+  static constexpr const FunctionName* kAbs = &kFunctions[0];
+  static constexpr const FunctionName* kRnd = &kFunctions[1];
+  static constexpr const FunctionName* kSgn = &kFunctions[2];
+  static constexpr const FunctionName* kPeek = &kFunctions[3];
+  static constexpr const FunctionName* kArray = &kFunctions[4];
+  static constexpr const FunctionName* kVpeek = &kFunctions[5];
+  static_assert(kAbs->token == 177 && kRnd->token == 178 && kSgn->token == 179 && kPeek->token == 180 &&
+                kArray->token == 181 && kVpeek->token == 182);
   if (pos == 0) return nullptr;
-  int token = 0;
   switch (LowerCase(static_cast<unsigned char>(line[pos - 1]))) {
-    case 's': token = 177; break;
-    case 'd': token = 178; break;
-    case 'n': token = 179; break;
+    case '@': return kArray;
+    case 's': return LettersBefore(line, pos, "abs") ? kAbs : nullptr;
+    case 'd': return LettersBefore(line, pos, "rnd") ? kRnd : nullptr;
+    case 'n': return LettersBefore(line, pos, "sgn") ? kSgn : nullptr;
     // "peek(" inside "vpeek(" is VPEEK's: the walk meets the name at its first letter.
-    case 'k': token = pos >= 5 && NameAt(line, pos - 5, "vpeek(") ? 182 : 180; break;
-    case '@': token = 181; break;
+    case 'k':
+      if (LettersBefore(line, pos, "vpeek")) return kVpeek;
+      return LettersBefore(line, pos, "peek") ? kPeek : nullptr;
     default: return nullptr;  // no name ends here: the common case, decided at once
   }
-  const FunctionName& function = FunctionOf(token);
-  const size_t letters = function.name.size() - 1;
-  return pos >= letters && NameAt(line, pos - letters, function.name) ? &function : nullptr;
+}
+
+// The bytes at which the rewrite has something to do, with the quotation mark as quote.
+constexpr std::array<bool, 256> MakeStops() {
+  std::array<bool, 256> stops{};
+  stops['('] = stops[')'] = stops['"'] = true;
+  return stops;
+}
+constexpr std::array<bool, 256> kStops = MakeStops();
+
+// The first position from `from` on that holds a quote or a parenthesis, or the size.
+size_t NextStop(const std::string& text, size_t from, char quote) {
+  const size_t size = text.size();
+  if (quote == '"') {
+    while (from < size && !kStops[static_cast<unsigned char>(text[from])]) ++from;
+  } else {
+    while (from < size && text[from] != quote && text[from] != '(' && text[from] != ')') ++from;
+  }
+  return from;
 }
 
 }  // namespace
@@ -78,7 +114,7 @@ void Interpreter::TranslateFunctions() {
   const char quote = s.quote_char;
   size_t first_name = std::string::npos;
   bool inside_quotes = false;
-  for (size_t pos = 0; pos < typed.size(); ++pos) {
+  for (size_t pos = NextStop(typed, 0, quote); pos < typed.size(); pos = NextStop(typed, pos + 1, quote)) {
     const char c = typed[pos];
     if (c == quote) {
       inside_quotes = !inside_quotes;
@@ -102,8 +138,7 @@ void Interpreter::TranslateFunctions() {
   inside_quotes = false;
   while (read < size) {
     // A run of characters that change nothing moves along as it is.
-    size_t stop = read;
-    while (stop < size && source[stop] != quote && source[stop] != '(' && source[stop] != ')') ++stop;
+    const size_t stop = NextStop(source, read, quote);
     if (write != read) std::copy(source.begin() + static_cast<long>(read), source.begin() + static_cast<long>(stop), line.begin() + static_cast<long>(write));
     write += stop - read;
     read = stop;

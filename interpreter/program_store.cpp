@@ -1,6 +1,8 @@
 // The program store: numbered lines kept in order as typed, inserted, replaced and deleted.
 #include "interpreter/interpreter.h"
 
+#include <cstring>
+
 namespace {
 
 // Nothing but blanks after the leading number: the line deletes the line it names.
@@ -117,12 +119,16 @@ int LineNumbers::Find(int from, int16_t target) const {
     while (slot < kSlotCount && values_[static_cast<size_t>(slot)] != target && states_[static_cast<size_t>(slot)] != kIllegal) ++slot;
     return slot;
   }
-  // Eight entries at a time, which the compiler can compare in one step.
-  constexpr int kBlock = 8;
+  // Eight entries compared in one step; the block that holds the match is then walked.
+  using Lanes = int16_t __attribute__((vector_size(16)));
+  constexpr int kBlock = sizeof(Lanes) / sizeof(int16_t);
   for (; slot + kBlock <= kSlotCount; slot += kBlock) {
-    bool any = false;
-    for (int k = 0; k < kBlock; ++k) any |= values_[static_cast<size_t>(slot + k)] == target;
-    if (any) break;
+    Lanes block;
+    std::memcpy(&block, &values_[static_cast<size_t>(slot)], sizeof block);
+    const Lanes equal = block == target;
+    uint64_t halves[2];
+    std::memcpy(halves, &equal, sizeof halves);
+    if ((halves[0] | halves[1]) != 0) break;
   }
   while (slot < kSlotCount && values_[static_cast<size_t>(slot)] != target) ++slot;
   return slot;
