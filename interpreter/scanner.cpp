@@ -39,22 +39,30 @@ void Interpreter::Abandon(const char* message) {
   throw StatementAbandoned{};
 }
 
-// The run of letters and "@" is read straight from the line.
+// The blanks and the run of letters and "@" are read straight from the line, in one pass.
 void Interpreter::ReadWord() {
   if (reference_paths) return ReadWordByChar();
-  SkipSpaces();
-  if (!IsWordChar(s.cur_char)) {
+  const std::string& line = CurrentLine();
+  const char* text = line.data();
+  const size_t size = line.size();
+  size_t index = static_cast<uint32_t>(s.cur_pos - 1);  // below 1: past any end
+  while (index < size && text[index] == ' ') ++index;
+  int c = index < size ? LowerCase(static_cast<unsigned char>(text[index])) : kEndOfLine;
+  if (!IsWordChar(c)) {
+    s.cur_pos = static_cast<int32_t>(index + 1);
+    s.cur_char = c;
     s.word.clear();
     SetErrorIfNone("Invalid label");
     return;
   }
-  const std::string& line = CurrentLine();
-  const size_t start = static_cast<size_t>(s.cur_pos - 1);
-  size_t end = start + 1;
-  while (end < line.size() && IsWordChar(LowerCase(static_cast<unsigned char>(line[end])))) ++end;
-  s.word.assign(line.data() + start, end - start);
-  s.cur_pos = static_cast<int32_t>(end + 1);
-  s.cur_char = end < line.size() ? LowerCase(static_cast<unsigned char>(line[end])) : kEndOfLine;
+  const size_t start = index;
+  do {
+    index += 1;
+    c = index < size ? LowerCase(static_cast<unsigned char>(text[index])) : kEndOfLine;
+  } while (IsWordChar(c));
+  s.word.assign(text + start, index - start);
+  s.cur_pos = static_cast<int32_t>(index + 1);
+  s.cur_char = c;
 }
 
 void Interpreter::ReadWordByChar() {
