@@ -64,8 +64,8 @@ const FunctionName* FunctionBefore(const std::string& line, size_t pos) {
   static constexpr const FunctionName* kPeek = &kFunctions[3];
   static constexpr const FunctionName* kArray = &kFunctions[4];
   static constexpr const FunctionName* kVpeek = &kFunctions[5];
-  static_assert(kAbs->token == 177 && kRnd->token == 178 && kSgn->token == 179 && kPeek->token == 180 &&
-                kArray->token == 181 && kVpeek->token == 182);
+  static_assert(kAbs->token == kFirstToken && kRnd->token == 178 && kSgn->token == 179 && kPeek->token == 180 &&
+                kArray->token == 181 && kVpeek->token == kLastToken);
   if (pos == 0) return nullptr;
   switch (LowerCase(static_cast<unsigned char>(line[pos - 1]))) {
     case '@': return kArray;
@@ -229,7 +229,7 @@ void Interpreter::TranslateFunctionsByChar() {
 }
 
 void Interpreter::ApplyFunctionToken() {
-  if (s.cur_char < kFunctions[0].token || s.cur_char > kFunctions[std::size(kFunctions) - 1].token) return;
+  if (s.cur_char < kFirstToken || s.cur_char > kLastToken) return;
   for (const FunctionName& function : kFunctions) {
     if (s.cur_char != function.token) continue;
     int16_t& top = s.int_cells[s.value_sp];

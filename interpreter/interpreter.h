@@ -113,6 +113,8 @@ constexpr int kValueTop = 82;
 constexpr int kGosubBase = 83;   // return stack cells 83..112
 constexpr int kArrayMarker = -6; // var_index of any word that begins with "@"
 constexpr int kEndOfLine = -1;   // cur_char past the end of the line
+constexpr int kFirstToken = 177; // the function tokens, ABS to VPEEK
+constexpr int kLastToken = 182;
 
 // The interpreter's whole persistent state. Numbers are 16-bit signed, flags 0 or -1.
 struct InterpreterState {
