@@ -48,10 +48,12 @@ void Interpreter::DropTop() {
   if (s.value_sp > kValueBase) s.value_sp -= 1;
 }
 
+// The product level skips the blanks after every factor, so the levels above it find the
+// next character in cur_char already; the plain reading skips them again at every level.
 void Interpreter::EvalRelational() {
   EvalAdditive();
   for (;;) {
-    SkipSpaces();
+    if (reference_paths) SkipSpaces();
     const int c = s.cur_char;
     if (c != '<' && c != '=' && c != '>') return;
     s.cur_pos += 1;
@@ -74,7 +76,7 @@ void Interpreter::EvalRelational() {
 void Interpreter::EvalAdditive() {
   EvalMultiplicative();
   for (;;) {
-    SkipSpaces();
+    if (reference_paths) SkipSpaces();
     const int c = s.cur_char;
     if (c != '+' && c != '-') return;
     s.cur_pos += 1;
@@ -94,6 +96,7 @@ void Interpreter::EvalMultiplicative() {
     if (c != '*' && s.int_cells[s.value_sp] == 0) {
       SetErrorIfNone("Division by zero");
       DropTop();  // the dividend stands as the product's value
+      SkipSpaces();
       return;
     }
     CombineTop(c);

@@ -24,7 +24,7 @@ void Interpreter::EvalFactor() {
       if (++paren_depth > kMaxParenDepth) throw HostError{9};
       EvalRelational();
       --paren_depth;
-      SkipSpaces();
+      if (reference_paths) SkipSpaces();  // the levels leave cur_char past the blanks
       if (s.cur_char != ')') {
         SetErrorIfNone("Missing ')'");
         return;
