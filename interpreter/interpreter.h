@@ -2,7 +2,6 @@
 #pragma once
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -164,8 +163,6 @@ struct InterpreterState {
 // What a statement handler names as the next step; one trampoline loop carries it out.
 enum class Continuation { NextStatement, ExecStatement, RunSlot, MainLoop, Bye };
 
-
-
 // The low 16 bits of a value, read as a signed 16-bit number.
 int16_t WrapToInt16(int32_t value);
 
@@ -184,6 +181,9 @@ class Interpreter {
   // the reading of stored line numbers take their plain, slow form, character by character
   // and slot by slot; the differential test runs both and compares what they show.
   explicit Interpreter(Host& host, bool reference_paths = false);
+  // The scanner holds a pointer into the object's own state.
+  Interpreter(const Interpreter&) = delete;
+  Interpreter& operator=(const Interpreter&) = delete;
 
   // Sets the two window settings; the host calls it before it opens its window.
   static void WindowSettings(Host& host);

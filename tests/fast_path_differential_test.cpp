@@ -101,7 +101,7 @@ class ProgramWriter {
 using FastPathDifferential = ScratchFolder;
 
 TEST_F(FastPathDifferential, RandomProgramsShowTheSameScreenEitherWay) {
-  constexpr int kScenarios = 150;
+  constexpr int kScenarios = 300;
   constexpr long kStatementsPerRun = 1500;  // then Ctrl+C: endless loops end alike
   for (int scenario = 0; scenario < kScenarios; ++scenario) {
     ProgramWriter writer(static_cast<unsigned>(scenario));
