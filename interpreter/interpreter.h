@@ -77,6 +77,17 @@ constexpr int kFirstProgramSlot = 27;
 constexpr int kLastProgramSlot = 325;
 constexpr int kSlotCount = kLastProgramSlot + 1;
 
+// The texts of the program store, slot by slot. Indexing reads only: every change goes
+// through Interpreter::EditLine (the moves of InsertLine through ForgetLineNumbers), so that
+// the memo of line numbers below hears of it.
+struct ProgramLines {
+  std::array<std::string, kSlotCount> cells{};
+  const std::string& operator[](long slot) const {
+    check_index(slot, kSlotCount);
+    return cells[static_cast<size_t>(slot)];
+  }
+};
+
 // The leading number of each slot's text as ReadNumber reads it from the start of the line,
 // read once per text instead of on every search and every run: an entry is forgotten
 // whenever its slot's text changes, and read again when it is next asked for.
@@ -87,7 +98,7 @@ class LineNumbers {
   // Reads the slot's entry from its text unless it is known.
   void Read(int slot, const std::string& text);
   // Reads every forgotten entry again.
-  void ReadForgotten(const CheckedArray<std::string, kSlotCount>& lines);
+  void ReadForgotten(const ProgramLines& lines);
   // The first slot from `from` on whose number is `target` or that reads as illegal;
   // kSlotCount when there is none. Every entry from `from` on must be known.
   int Find(int from, int16_t target) const;
@@ -122,7 +133,7 @@ struct InterpreterState {
   std::string font_style;
   int32_t font_handle = 0;
   double video_segment = 0;
-  CheckedArray<std::string, kSlotCount> program_lines;
+  ProgramLines program_lines;
   CheckedArray<int16_t, 113> int_cells;
   CheckedVector<int16_t> byte_memory;
   CheckedArray<int16_t, 21> fn_nesting;

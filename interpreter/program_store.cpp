@@ -31,7 +31,7 @@ void Interpreter::InsertLine() {
     if (s.number_value >= s.stmt_target || s.number_value == 0) break;
   }
 
-  auto& lines = s.program_lines;
+  auto& lines = s.program_lines.cells;  // the moves below tell the memo at the end
   if (s.number_value != s.stmt_target) {
     if (!lines[kLastProgramSlot].empty()) {
       s.error_text = "Program Overflow";
@@ -62,7 +62,8 @@ void Interpreter::ReadLineNumber() {
 
 // Every change to a slot's text goes through here, so that its number is read again.
 std::string& Interpreter::EditLine(int slot) {
-  std::string& line = s.program_lines[slot];
+  check_index(slot, kSlotCount);
+  std::string& line = s.program_lines.cells[static_cast<size_t>(slot)];
   line_numbers.Forget(slot);
   return line;
 }
@@ -105,7 +106,7 @@ void LineNumbers::Read(int slot, const std::string& text) {
   ends_[static_cast<size_t>(slot)] = static_cast<int32_t>(index + 1);
 }
 
-void LineNumbers::ReadForgotten(const CheckedArray<std::string, kSlotCount>& lines) {
+void LineNumbers::ReadForgotten(const ProgramLines& lines) {
   while (forgotten_count_ > 0) {
     const int slot = forgotten_[static_cast<size_t>(--forgotten_count_)];
     listed_[static_cast<size_t>(slot)] = false;
