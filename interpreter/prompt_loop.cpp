@@ -179,17 +179,19 @@ Continuation Interpreter::DispatchByTable() {
   return ExecLet();
 }
 
+// Goes straight on into the next statement, as ExecLine does: the handler it reaches returns
+// its own continuation to the trampoline, so the stack stays as deep as one statement.
 Continuation Interpreter::NextStatement() {
   SkipSpaces();
   if (s.cur_char == ':') {
     s.cur_pos += 1;
-    return Continuation::ExecStatement;
+    return ExecStatement();
   }
   if (s.cur_char != kEndOfLine) return Fail("End of statement expected");
   if (s.cur_slot == kImmediateSlot) return Continuation::MainLoop;
   s.cur_slot += 1;
   if (s.cur_slot == kLastProgramSlot + 1) return Fail("Program Overflow");
-  return Continuation::RunSlot;
+  return RunSlot();
 }
 
 // Starts the stored line in cur_slot from its beginning.
