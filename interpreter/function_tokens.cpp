@@ -106,10 +106,14 @@ size_t NextStop(const std::string& text, size_t from, char quote) {
 // rewritten text is never longer than the text as typed, and every write lands behind the
 // read position, so the text as typed is read from its copy in untranslated_text.
 void Interpreter::TranslateFunctions() {
+  line_without_parenthesis = false;
   if (s.translated_flag != 0 && s.translated_slot == s.cur_slot) return;
   if (reference_paths) return TranslateFunctionsByChar();
   const std::string& typed = CurrentLine();
-  if (typed.find('(') == std::string::npos) return;  // no call can stand in it
+  if (typed.find('(') == std::string::npos) {  // no call can stand in it
+    line_without_parenthesis = true;
+    return;
+  }
 
   const char quote = s.quote_char;
   size_t first_name = std::string::npos;

@@ -248,6 +248,7 @@ class Interpreter {
 
   // Expressions.
   void EvalExpression();
+  bool EvalFlatExpression();
   void EvalRelational();
   void EvalAdditive();
   void EvalMultiplicative();
@@ -315,6 +316,7 @@ class Interpreter {
   std::string print_buffer;
   std::array<int32_t, 21> plain_levels{};  // plain "(" open above each open function while translating
   int paren_depth = 0;  // nesting of parenthesised expressions within one evaluation
+  bool line_without_parenthesis = false;  // as TranslateFunctions found the current line just now
 };
 
 // The scanner's per-character primitives, inline: they run several times per character.

@@ -37,7 +37,7 @@ class ProgramWriter {
   }
 
   std::string Operand(int depth) {
-    switch (Below(depth > 2 ? 3 : 14)) {
+    switch (Below(depth > 2 ? 3 : 24)) {
       case 0: return std::to_string(Below(40));
       case 1: return Variable();
       case 2: return Pick<std::string>({"7", "300", "65535", "$00FF", "-3", "SIZE", "1+2", "12.5"});
@@ -47,15 +47,15 @@ class ProgramWriter {
       case 6: return "ABS(SGN(" + Expression(depth + 1) + "))";
       case 7: return "PEEK(" + std::to_string(Below(20)) + ")";
       case 8: return OneIn(3) ? "(" + Expression(depth + 1) : "4";  // a missing ")"
-      default: return Variable();
+      default: return OneIn(2) ? Variable() : std::to_string(Below(300));  // flat expressions are common
     }
   }
 
   std::string Statement(int depth = 0) {
-    switch (Below(22)) {
+    switch (Below(24)) {
       case 0: case 1: case 2: return Variable() + "=" + Expression();
       case 3: return "LET " + Variable() + " = " + Expression();
-      case 4: return "PRINT " + Expression() + Pick<std::string>({"", ";", ",", ", \"ABS(1) @(2)\"", "; \"x\"\"y\""});
+      case 4: case 19: case 20: return "PRINT " + Expression() + Pick<std::string>({"", ";", ",", ", \"ABS(1) @(2)\"", "; \"x\"\"y\""});
       case 5: return "PRINT \"PEEK(\";" + Expression();
       case 6: return depth > 1 ? "REM" : "IF " + Expression() + " THEN " + Statement(depth + 1);
       case 7: return "GOTO " + Target();
