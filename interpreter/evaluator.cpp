@@ -7,7 +7,7 @@ namespace {
 
 enum Operator { kLessEqual = 256, kGreaterEqual, kNotEqual };
 
-int16_t Apply(int op, int32_t a, int32_t b) {
+inline int16_t Apply(int op, int32_t a, int32_t b) {
   switch (op) {
     case '+': return WrapToInt16(a + b);
     case '-': return WrapToInt16(a - b);
@@ -114,12 +114,11 @@ bool Interpreter::EvalFlatExpression() {
   const int next = at(pos);
   if (next >= kFirstToken && next <= kLastToken) return false;  // a function's run follows
 
-  for (int k = 0; k < deepest; ++k) s.int_cells[kValueBase + 1 + k] = values[static_cast<size_t>(k)];
+  for (int k = 0; k < deepest; ++k) s.int_cells.cells[static_cast<size_t>(kValueBase + 1 + k)] = values[static_cast<size_t>(k)];
   s.value_sp = kValueBase + 1;
   s.number_value = values[0];
   if (variable != 0) {
-    const char letter = static_cast<char>(variable);
-    s.word.assign(&letter, 1);
+    s.word.assign(static_cast<char>(variable));
     s.var_index = static_cast<int16_t>(variable - 70);
   }
   s.cur_pos = static_cast<int32_t>(pos + 1);

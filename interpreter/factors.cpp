@@ -58,7 +58,7 @@ void Interpreter::EvalFactor() {
     const size_t after = static_cast<size_t>(s.cur_pos);  // index of the next character
     const int next = after < line.size() ? LowerCase(static_cast<unsigned char>(line[after])) : kEndOfLine;
     if (!IsWordChar(next)) {
-      s.word.assign(&line[after - 1], 1);
+      s.word.assign(static_cast<char>(c));
       s.cur_pos += 1;
       s.cur_char = next;
       if (!s.error_text.empty()) return;  // after a failure, operands are passed over

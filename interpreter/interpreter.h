@@ -49,6 +49,11 @@ class Word {
   bool empty() const { return length_ == 0; }
   char front() const { return letters_[0]; }
   void clear() { length_ = 0; }
+  // A word of one letter, already in lower case.
+  void assign(char letter) {
+    letters_[0] = letter;
+    length_ = 1;
+  }
   void push_back(char c) {
     if (length_ < kKept) letters_[length_] = c;
     length_ += 1;
@@ -175,7 +180,7 @@ struct InterpreterState {
 enum class Continuation { NextStatement, ExecStatement, RunSlot, MainLoop, Bye };
 
 // The low 16 bits of a value, read as a signed 16-bit number.
-int16_t WrapToInt16(int32_t value);
+inline int16_t WrapToInt16(int32_t value) { return static_cast<int16_t>(static_cast<uint16_t>(value & 0xFFFF)); }
 
 // The 20 rows of the help screen, in code page 437.
 const std::array<std::string, 20>& help_lines();

@@ -123,4 +123,3 @@ void Interpreter::ReadNumberDigits(bool hexadecimal, uint32_t value, int signifi
   s.number_value = WrapToInt16(static_cast<int32_t>(value));
 }
 
-int16_t WrapToInt16(int32_t value) { return static_cast<int16_t>(static_cast<uint16_t>(value & 0xFFFF)); }
