@@ -27,7 +27,9 @@ kelo="$out/kelo-basic"
 work="$out/programs"
 mkdir -p "$work"
 
-# Program files live beside the executable and end their lines with CR LF.
+# Ours reads and writes the program files of the current folder, build-bench/ here; their
+# lines end with CR LF. The stream front end, whatever the terminal.
+export KELO_HOST=stream
 as_tib() { sed 's/$/\r/' "$1" > "$2"; }
 for name in loops memory output sieve_sort; do
   as_tib "$bench/programs/$name.tib" "$out/${name^^}.TIB"
@@ -40,13 +42,13 @@ as_tib "$work/jumps.tib" "$out/JUMPS.TIB"
 cp "$bench/programs/empty.yab" "$bench/programs/empty.bas" "$bench/programs/bye.keys" "$work/"
 
 # The printed results, one per line, blanks trimmed; the banners and prompts left out.
-ours_results() { "$kelo" "${1^^}" </dev/null | sed -e '1,/^\[Ok\]$/d' -e '$d' | sed 's/^ *//; s/ *$//'; }
+ours_results() { (cd "$out" && "$kelo" "${1^^}" </dev/null) | sed -e '1,/^\[Ok\]$/d' -e '$d' | sed 's/^ *//; s/ *$//'; }
 yabasic_results() { yabasic "$work/$1.yab" | sed 's/^ *//; s/ *$//'; }
 bwbasic_results() { bwbasic "$work/$1.bas" </dev/null | tr -d '\r' | sed 's/^ *//; s/ *$//' | grep -v -e 'Bywater BASIC' -e '^Copyright' -e '^$'; }
 
 # Statements one run executes: with TRACE on, every statement of a stored line prints one "[".
 statements() {
-  printf 'TRACE\nLOAD %s\nRUN\n' "${1^^}" | "$kelo" | tr -cd '[' | wc -c | awk '{ print $1 - 1 }'  # less LOAD's "[Ok]"
+  printf 'TRACE\nLOAD %s\nRUN\n' "${1^^}" | (cd "$out" && "$kelo") | tr -cd '[' | wc -c | awk '{ print $1 - 1 }'  # less LOAD's "[Ok]"
 }
 
 programs=(loops jumps memory output sieve_sort)

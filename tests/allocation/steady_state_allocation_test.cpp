@@ -62,7 +62,7 @@ TEST(SteadyState, TheLoopProgramAllocatesNothingAfterItsFirstPass) {
   Console console;
   console.set_key_pump(true);  // the front end sees every statement's event check
   Host host(console, front_end, "");
-  front_end.host = &host;
+  front_end.console = &console;
   front_end.keys = keys_of(program + "RUN\rRUN\r");  // Enter is 13
   Interpreter interpreter(host);
   allocations = 0;
