@@ -57,7 +57,7 @@ bool Interpreter::EvalFlatExpression() {
   const char* text = line.data();
   const size_t size = line.size();
   size_t pos = static_cast<uint32_t>(s.cur_pos - 1);
-  std::array<int16_t, 8> values;  // values[0] is cell 54; three levels keep at most four
+  std::array<int16_t, 4> values;  // values[0] is cell 54; three levels keep at most four
   std::array<int, 3> ops;
   int value_count = 0;
   int deepest = 0;
@@ -114,7 +114,9 @@ bool Interpreter::EvalFlatExpression() {
   const int next = at(pos);
   if (next >= kFirstToken && next <= kLastToken) return false;  // a function's run follows
 
-  for (int k = 0; k < deepest; ++k) s.int_cells.cells[static_cast<size_t>(kValueBase + 1 + k)] = values[static_cast<size_t>(k)];
+  for (int k = 0; k < 4; ++k) {  // as deep as the levels went: four values at most
+    if (k < deepest) s.int_cells.cells[static_cast<size_t>(kValueBase + 1 + k)] = values[static_cast<size_t>(k)];
+  }
   s.value_sp = kValueBase + 1;
   s.number_value = values[0];
   if (variable != 0) {
