@@ -58,12 +58,6 @@ class Word {
     if (length_ < kKept) letters_[length_] = c;
     length_ += 1;
   }
-  // The letters as they stand in a line, lower-cased on the way in.
-  void assign(const char* letters, size_t length) {
-    const size_t kept = length < kKept ? length : kKept;
-    for (size_t i = 0; i < kept; ++i) letters_[i] = static_cast<char>(LowerCase(static_cast<unsigned char>(letters[i])));
-    length_ = length;
-  }
   bool operator==(std::string_view text) const {
     if (text.size() != length_ || length_ > kKept) return false;
     for (size_t i = 0; i < length_; ++i) {

@@ -55,12 +55,12 @@ void Interpreter::ReadWord() {
     SetErrorIfNone("Invalid label");
     return;
   }
-  const size_t start = index;
+  s.word.clear();
   do {
+    s.word.push_back(static_cast<char>(c));
     index += 1;
     c = index < size ? LowerCase(static_cast<unsigned char>(text[index])) : kEndOfLine;
   } while (IsWordChar(c));
-  s.word.assign(text + start, index - start);
   s.cur_pos = static_cast<int32_t>(index + 1);
   s.cur_char = c;
 }
