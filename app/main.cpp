@@ -1,4 +1,5 @@
 // The program's entry: picks the front end, starts the program thread and the front end, joins.
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -16,8 +17,7 @@
 #include "platform/core/signal_events.h"
 #include "platform/stream/stream_front_end.h"
 #include "platform/terminal/terminal_front_end.h"
-#include "platform/window/window_front_end.h"
-#include "platform/window/x_display.h"
+#include "platform/window/window_module.h"
 
 namespace {
 
@@ -41,11 +41,26 @@ bool HasDisplay() {
   return false;
 }
 
-// The window front end, or null when it cannot open a window here. Decided before freeglut
-// starts, which ends the process when it finds no display.
+// The folder of this executable, with its final "/"; "" when it cannot be read.
+std::string ExecutableFolder() {
+  char path[4096];
+  ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+  if (length <= 0 || length == static_cast<ssize_t>(sizeof path)) return {};
+  std::string folder(path, static_cast<size_t>(length));
+  return folder.substr(0, folder.rfind('/') + 1);
+}
+
+// The window front end, or null when it cannot open a window here: no display, or no window
+// module beside the executable. The module (and with it the graphics libraries) is loaded
+// only here, and stays loaded: the front end's code lives in it.
 std::unique_ptr<FrontEnd> OpenWindowFrontEnd(Console& console, SignalEvents& signals) {
-  if (!x_display_available()) return nullptr;
-  return std::make_unique<WindowFrontEnd>(console, &signals);
+  std::string folder = ExecutableFolder();
+  if (folder.empty()) return nullptr;
+  void* module = dlopen((folder + kWindowModuleName).c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (module == nullptr) return nullptr;
+  auto open = reinterpret_cast<OpenWindowFrontEndFunction>(dlsym(module, kWindowModuleEntry));
+  if (open == nullptr) return nullptr;
+  return std::unique_ptr<FrontEnd>(open(console, &signals));
 }
 
 // The front end KELO_HOST names; unset: a window at a display, the terminal at a terminal,

@@ -1,6 +1,7 @@
 // Console fonts: option checking, finding the TrueType file, handles.
 #include "platform/core/fonts.h"
 
+#include <dlfcn.h>
 #include <fontconfig/fontconfig.h>
 
 #include <array>
@@ -12,6 +13,52 @@
 #include "platform/core/numbers.h"
 
 namespace {
+
+// fontconfig, loaded on the first font search: most sessions never search, and linking it
+// would map it and its own libraries (FreeType among them) at every start. Absent, no
+// system font is found.
+struct FontconfigCalls {
+  decltype(&FcNameParse) name_parse = nullptr;
+  decltype(&FcConfigSubstitute) config_substitute = nullptr;
+  decltype(&FcDefaultSubstitute) default_substitute = nullptr;
+  decltype(&FcFontMatch) font_match = nullptr;
+  decltype(&FcPatternGetString) pattern_get_string = nullptr;
+  decltype(&FcPatternDestroy) pattern_destroy = nullptr;
+  decltype(&FcPatternCreate) pattern_create = nullptr;
+  decltype(&FcObjectSetBuild) object_set_build = nullptr;
+  decltype(&FcFontList) font_list = nullptr;
+  decltype(&FcFontSetDestroy) font_set_destroy = nullptr;
+  decltype(&FcObjectSetDestroy) object_set_destroy = nullptr;
+};
+
+template <typename Function>
+bool find_call(void* library, const char* name, Function& call) {
+  call = reinterpret_cast<Function>(dlsym(library, name));
+  return call != nullptr;
+}
+
+// The calls, or null when fontconfig cannot be loaded. Font searches come from the program
+// thread and, before it starts, from the window's; the static's guard orders them.
+const FontconfigCalls* fontconfig() {
+  static const FontconfigCalls* const calls = []() -> const FontconfigCalls* {
+    void* library = dlopen("libfontconfig.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) return nullptr;
+    static FontconfigCalls found;
+    bool complete = find_call(library, "FcNameParse", found.name_parse) &&
+                    find_call(library, "FcConfigSubstitute", found.config_substitute) &&
+                    find_call(library, "FcDefaultSubstitute", found.default_substitute) &&
+                    find_call(library, "FcFontMatch", found.font_match) &&
+                    find_call(library, "FcPatternGetString", found.pattern_get_string) &&
+                    find_call(library, "FcPatternDestroy", found.pattern_destroy) &&
+                    find_call(library, "FcPatternCreate", found.pattern_create) &&
+                    find_call(library, "FcObjectSetBuild", found.object_set_build) &&
+                    find_call(library, "FcFontList", found.font_list) &&
+                    find_call(library, "FcFontSetDestroy", found.font_set_destroy) &&
+                    find_call(library, "FcObjectSetDestroy", found.object_set_destroy);
+    return complete ? &found : nullptr;
+  }();
+  return calls;
+}
 
 // Order matches the bits of `seen` in parse_options.
 constexpr std::array<std::string_view, 6> kOptionNames = {"BOLD", "ITALIC", "UNDERLINE", "DONTBLEND", "MONOSPACE", "UNICODE"};
@@ -48,22 +95,24 @@ bool is_start_up_font(std::string_view file) { return equal_ignoring_case(base_n
 
 // The best match of a fontconfig pattern, accepted only when its family is the one asked for.
 std::string match_font_file(const char* pattern_text, std::string_view family) {
-  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(pattern_text));
+  const FontconfigCalls* fc = fontconfig();
+  if (fc == nullptr) return {};
+  FcPattern* pattern = fc->name_parse(reinterpret_cast<const FcChar8*>(pattern_text));
   if (pattern == nullptr) return {};
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
+  fc->config_substitute(nullptr, pattern, FcMatchPattern);
+  fc->default_substitute(pattern);
   FcResult result;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPattern* match = fc->font_match(nullptr, pattern, &result);
   std::string path;
   FcChar8* matched_family = nullptr;
   FcChar8* file = nullptr;
-  if (match != nullptr && FcPatternGetString(match, FC_FAMILY, 0, &matched_family) == FcResultMatch &&
+  if (match != nullptr && fc->pattern_get_string(match, FC_FAMILY, 0, &matched_family) == FcResultMatch &&
       family == reinterpret_cast<const char*>(matched_family) &&
-      FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
+      fc->pattern_get_string(match, FC_FILE, 0, &file) == FcResultMatch) {
     path = reinterpret_cast<const char*>(file);
   }
-  if (match != nullptr) FcPatternDestroy(match);
-  FcPatternDestroy(pattern);
+  if (match != nullptr) fc->pattern_destroy(match);
+  fc->pattern_destroy(pattern);
   return path;
 }
 
@@ -130,20 +179,22 @@ bool is_truetype_file(const std::string& path) {
 
 std::string find_system_font(std::string_view wanted) {
   if (wanted.empty()) return {};
-  FcPattern* pattern = FcPatternCreate();
-  FcObjectSet* objects = FcObjectSetBuild(FC_FILE, nullptr);
-  FcFontSet* fonts = FcFontList(nullptr, pattern, objects);
+  const FontconfigCalls* fc = fontconfig();
+  if (fc == nullptr) return {};
+  FcPattern* pattern = fc->pattern_create();
+  FcObjectSet* objects = fc->object_set_build(FC_FILE, nullptr);
+  FcFontSet* fonts = fc->font_list(nullptr, pattern, objects);
   std::string found;
   for (int i = 0; fonts != nullptr && i < fonts->nfont; ++i) {
     FcChar8* file = nullptr;
-    if (FcPatternGetString(fonts->fonts[i], FC_FILE, 0, &file) != FcResultMatch) continue;
+    if (fc->pattern_get_string(fonts->fonts[i], FC_FILE, 0, &file) != FcResultMatch) continue;
     std::string_view path = reinterpret_cast<const char*>(file);
     // The first in byte order when several folders hold the name, so the choice never varies.
     if (equal_ignoring_case(base_name(path), wanted) && (found.empty() || path < found)) found = path;
   }
-  if (fonts != nullptr) FcFontSetDestroy(fonts);
-  FcObjectSetDestroy(objects);
-  FcPatternDestroy(pattern);
+  if (fonts != nullptr) fc->font_set_destroy(fonts);
+  fc->object_set_destroy(objects);
+  fc->pattern_destroy(pattern);
   return found;
 }
 

@@ -1,0 +1,15 @@
+// The module's entry: the window front end, built only once a display was found.
+#include "platform/window/window_module.h"
+
+#include "platform/window/window_front_end.h"
+#include "platform/window/x_display.h"
+
+extern "C" __attribute__((visibility("default"))) FrontEnd* kelo_open_window_front_end(Console& console,
+                                                                                      SignalEvents* signals) {
+  // Checked before freeglut starts, which ends the process when it finds no display.
+  if (!x_display_available()) return nullptr;
+  return new WindowFrontEnd(console, signals);
+}
+
+// The entry has the type the loader casts it to.
+[[maybe_unused]] static constexpr OpenWindowFrontEndFunction kEntryType = &kelo_open_window_front_end;

@@ -1,0 +1,15 @@
+// The window front end as a module of its own, loaded only when a window is wanted, so that a
+// session in the terminal or a stream maps none of the graphics libraries.
+#pragma once
+
+class Console;
+class FrontEnd;
+class SignalEvents;
+
+// The module's file name; it stands beside the executable.
+inline constexpr const char* kWindowModuleName = "kelo-basic-window.so";
+// The one symbol the module exports.
+inline constexpr const char* kWindowModuleEntry = "kelo_open_window_front_end";
+
+// The window front end (owned by the caller), or null when no X display can be opened.
+using OpenWindowFrontEndFunction = FrontEnd* (*)(Console& console, SignalEvents* signals);
