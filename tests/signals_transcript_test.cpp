@@ -58,4 +58,20 @@ TEST_F(SignalTest, AnInterruptBreaksARunningProgramAndTheSessionGoesOn) {
   EXPECT_EQ(read_file("out"), Lines(WithBanner({": 10 GOTO 10", ": RUN", "Break in  10", ": PRINT 8", "8", ":"})));
 }
 
+// Rows are written in batches, but whoever types at a pipe sees every row that scrolled off
+// before the program waits for a key: here the prompt after a run, then an INPUT.
+TEST_F(SignalTest, RowsThatScrolledOffAreVisibleWhileTheProgramWaits) {
+  ASSERT_EQ(shell(PipeSession("printf '10 FOR I=1 TO 40\\n20 PRINT I\\n30 NEXT I\\nRUN\\n' >&3; sleep 0.5; "
+                              "cp out at_prompt; printf '40 INPUT A\\nRUN\\n' >&3; sleep 0.5; cp out at_input; "
+                              "exec 3>&-")),
+            0);
+  const std::string out = read_file("out");
+  const std::string at_prompt = read_file("at_prompt");
+  const std::string at_input = read_file("at_input");
+  EXPECT_NE(at_prompt.find("\n10\n"), std::string::npos) << at_prompt;
+  EXPECT_NE(at_input.find("\n10\n", at_prompt.size()), std::string::npos) << at_input;
+  EXPECT_EQ(out.substr(0, at_input.size()), at_input);
+  EXPECT_EQ(at_input.substr(0, at_prompt.size()), at_prompt);
+}
+
 }  // namespace

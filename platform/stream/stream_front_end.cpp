@@ -13,14 +13,27 @@
 
 namespace {
 
-// The row as UTF-8 glyphs without its trailing blanks.
-std::string RowText(const uint8_t* cells) {
-  std::string text;
-  for (char code : row_text(cells)) append_cp437_as_utf8(text, static_cast<uint8_t>(code));
-  return text;
+constexpr int kRowBytes = kScreenColumns * 2;
+
+bool IsBlankCell(uint8_t code) { return code == 0 || code == ' '; }
+
+// Appends the row as UTF-8 glyphs without its trailing blanks (code 0 shows as a blank).
+void AppendRowText(std::string& out, const uint8_t* cells) {
+  int end = kScreenColumns;
+  while (end > 0 && IsBlankCell(cells[(end - 1) * 2])) --end;
+  for (int column = 0; column < end; ++column) {
+    const uint8_t code = cells[column * 2];
+    if (code >= ' ' && code < 0x7F) out += static_cast<char>(code);  // the same in UTF-8
+    else append_cp437_as_utf8(out, code == 0 ? ' ' : code);
+  }
 }
 
-constexpr int kRowBytes = kScreenColumns * 2;
+bool RowIsBlank(const uint8_t* cells) {
+  for (int column = 0; column < kScreenColumns; ++column) {
+    if (!IsBlankCell(cells[column * 2])) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -28,7 +41,9 @@ StreamFrontEnd::StreamFrontEnd(Console& console, int input_fd, std::FILE* output
     : console_(console),
       script_(input_fd, [&console] { return console.close_requested(); }),
       output_(output),
-      signals_(signals) {}
+      signals_(signals) {
+  line_.reserve(kScreenColumns * 3 + 1);  // the widest glyph takes 3 bytes
+}
 
 void StreamFrontEnd::run() {
   while (!console_.program_ended()) {
@@ -41,6 +56,7 @@ void StreamFrontEnd::run() {
         case SIGTERM:
         case SIGHUP: console_.request_close(); break;  // as a closed window: status 0
         case SIGQUIT:
+          flush();  // the rows written so far, before the process dies of it
           // TODO(lead): remove a pending temporary SAVE file here once file 1 offers it.
           SignalEvents::die_of(SIGQUIT);
         default: break;
@@ -65,6 +81,7 @@ void StreamFrontEnd::interrupt() {
 }
 
 void StreamFrontEnd::wait_for_key(KeyboardRing& ring) {
+  flush();  // whoever types sees what came before the wait
   const int key = script_.peek();
   if (key == kNoKey) {
     console_.request_close();  // the script is used up (or a close came): as when the window is closed
@@ -79,6 +96,7 @@ void StreamFrontEnd::wait_started(KeyboardRing&) {
   statements_until_break_ = 0;  // no Break poll took it before this wait
   interrupt_pending_.store(false);
   update_key_pump();
+  flush();  // whoever types sees what came before the wait
   // Ctrl+C as the first key of a line stands for no running statement.
   while (script_.peek() == kKeyCtrlC) script_.take();
 }
@@ -112,6 +130,11 @@ void StreamFrontEnd::update_key_pump() {
   if (interrupt_pending_.load()) console_.set_key_pump(true);
 }
 
+int StreamFrontEnd::pause_ms(int milliseconds) {
+  flush();  // the bell's pause shows what came before it
+  return milliseconds;
+}
+
 void StreamFrontEnd::row_scrolled_off(const uint8_t* cells) { write_row(cells); }
 
 void StreamFrontEnd::write_final_screen(const TextScreen& screen) { write_screen(screen.cells().data()); }
@@ -120,13 +143,20 @@ void StreamFrontEnd::write_final_screen(const ScreenSnapshot& screen) { write_sc
 
 void StreamFrontEnd::write_screen(const uint8_t* cells) {
   int last = kScreenRows;
-  while (last > 0 && RowText(cells + (last - 1) * kRowBytes).empty()) --last;
+  while (last > 0 && RowIsBlank(cells + (last - 1) * kRowBytes)) --last;
   for (int row = 1; row <= last; ++row) write_row(cells + (row - 1) * kRowBytes);
+  flush();
 }
 
 void StreamFrontEnd::write_row(const uint8_t* cells) {
-  const std::string line = RowText(cells) + "\n";
   std::lock_guard lock(output_mutex_);
-  std::fwrite(line.data(), 1, line.size(), output_);
+  line_.clear();
+  AppendRowText(line_, cells);
+  line_ += '\n';
+  std::fwrite(line_.data(), 1, line_.size(), output_);
+}
+
+void StreamFrontEnd::flush() {
+  std::lock_guard lock(output_mutex_);
   std::fflush(output_);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
+#include <string>
 
 #include "platform/core/console.h"
 #include "platform/core/front_end.h"
@@ -25,6 +26,10 @@ class StreamFrontEnd : public FrontEnd {
   void wait_started(KeyboardRing& ring) override;
   void wait_ended(KeyboardRing& ring) override;
   void statement_event(KeyboardRing& ring) override;
+  // Flushes the output first, as every wait does.
+  int pause_ms(int milliseconds) override;
+  // Written into the output's buffer: the rows become visible at the next wait for a key,
+  // pause, signal or the end, not one write per row.
   void row_scrolled_off(const uint8_t* cells) override;
 
   // The rows of a screen, its empty rows at the end left out.
@@ -35,7 +40,9 @@ class StreamFrontEnd : public FrontEnd {
 
  private:
   void write_row(const uint8_t* cells);
+  // Also flushes the output.
   void write_screen(const uint8_t* cells);
+  void flush();
   // The key pump stays on while a Break is to come; turned off when neither is left.
   void update_key_pump();
 
@@ -44,6 +51,7 @@ class StreamFrontEnd : public FrontEnd {
   std::FILE* output_;
   SignalEvents* signals_;
   std::mutex output_mutex_;  // rows scrolling off on the program thread, the last screen on the main thread
+  std::string line_;         // the row being written, kept so that writing one allocates nothing
   bool in_wait_ = false;
   // A Ctrl+C of the script after a typed line: counts down the statements after that wait,
   // and the Break poll of the second one takes it. 0 when none is pending.
