@@ -1,6 +1,8 @@
 // The host's emulated real-mode memory behind set_segment, peek_byte and poke_byte.
 #include "platform/core/emulated_memory.h"
 
+#include <new>
+
 #include "platform/core/host_error.h"
 #include "platform/core/text_screen.h"
 
@@ -16,7 +18,9 @@ void check_range(int64_t value) {
 }  // namespace
 
 EmulatedMemory::EmulatedMemory(TextScreen& screen)
-    : screen_(screen), base_(kDefaultBase), bytes_(kMemoryBytes, 0) {}
+    : screen_(screen), base_(kDefaultBase), bytes_(static_cast<uint8_t*>(std::calloc(kMemoryBytes, 1))) {
+  if (bytes_ == nullptr) throw std::bad_alloc();
+}
 
 void EmulatedMemory::set_segment(int64_t segment, bool given) {
   check_range(segment);
