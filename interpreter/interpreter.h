@@ -108,6 +108,19 @@ class LineNumbers {
 
  private:
   enum State : uint8_t { kUnread, kRead, kIllegal };
+  // Find's recent answers, one per target: `slot` was found searching from `from`. Any change
+  // to an entry starts a new generation, which makes every older answer stale. An answer
+  // holds for every start from `from` up to `slot`, as no slot between them has the number.
+  struct FoundSlot {
+    uint64_t generation = 0;
+    int16_t from = 0;
+    int16_t target = 0;
+    int16_t slot = 0;
+  };
+  static constexpr size_t kFoundSlots = 512;
+  int Search(int from, int16_t target) const;
+  mutable std::array<FoundSlot, kFoundSlots> found_{};
+  uint64_t generation_ = 1;
   std::array<int16_t, kSlotCount> values_{};
   std::array<int32_t, kSlotCount> ends_{};
   std::array<State, kSlotCount> states_{};

@@ -81,6 +81,7 @@ LineNumbers::LineNumbers() {
 }
 
 void LineNumbers::Forget(int slot) {
+  generation_ += 1;
   State& state = states_[static_cast<size_t>(slot)];
   if (state == kIllegal) illegal_count_ -= 1;
   state = kUnread;
@@ -93,6 +94,7 @@ void LineNumbers::Forget(int slot) {
 void LineNumbers::Read(int slot, const std::string& text) {
   State& state = states_[static_cast<size_t>(slot)];
   if (state != kUnread) return;
+  generation_ += 1;
   uint32_t index = 0;
   while (index < text.size() && text[index] == ' ') ++index;
   uint32_t value = 0;
@@ -115,6 +117,17 @@ void LineNumbers::ReadForgotten(const ProgramLines& lines) {
 }
 
 int LineNumbers::Find(int from, int16_t target) const {
+  const uint32_t hash = static_cast<uint32_t>(static_cast<uint16_t>(target)) * 2654435761u;
+  FoundSlot& found = found_[(hash >> 16) % kFoundSlots];
+  if (found.generation == generation_ && found.target == target && found.from <= from && from <= found.slot) {
+    return found.slot;
+  }
+  const int slot = Search(from, target);
+  found = {generation_, static_cast<int16_t>(from), target, static_cast<int16_t>(slot)};
+  return slot;
+}
+
+int LineNumbers::Search(int from, int16_t target) const {
   int slot = from;
   if (illegal_count_ > 0) {
     while (slot < kSlotCount && values_[static_cast<size_t>(slot)] != target && states_[static_cast<size_t>(slot)] != kIllegal) ++slot;

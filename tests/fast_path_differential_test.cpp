@@ -136,4 +136,29 @@ TEST_F(FastPathDifferential, RandomProgramsShowTheSameScreenEitherWay) {
   }
 }
 
+// Jumps to a number that two slots carry: the slot found depends on where the search starts,
+// so a remembered answer may serve only starts that cannot reach the other slot.
+TEST_F(FastPathDifferential, JumpsToARepeatedNumberFindTheSlotAfterTheirStart) {
+  write_file("P.TIB",
+             "10 I=0\r\n"
+             "20 GOSUB 40\r\n"
+             "25 GOTO 30\r\n"
+             "40 PRINT 100+I:RETURN\r\n"
+             "30 I=I+1:GOSUB 40\r\n"
+             "32 IF I<3 THEN GOTO 20\r\n"
+             "35 END\r\n"
+             "40 PRINT 200+I:RETURN\r\n");
+  Session fast;
+  Session plain("", false, true);
+  for (const std::string command : {"LOAD P", "RUN", "35 GOTO 20", "RUN"}) {
+    fast.Host().key_after_statements(200, 3);
+    plain.Host().key_after_statements(200, 3);
+    const std::string shown = fast.Run(command);
+    ASSERT_EQ(shown, plain.Run(command)) << command;
+    if (command == "RUN") {
+      EXPECT_NE(shown.find("100\n201\n101\n202\n102\n203\n"), std::string::npos) << shown;
+    }
+  }
+}
+
 }  // namespace
