@@ -110,7 +110,7 @@ void Interpreter::TranslateFunctions() {
   if (s.translated_flag != 0 && s.translated_slot == s.cur_slot) return;
   if (reference_paths) return TranslateFunctionsByChar();
   const std::string& typed = CurrentLine();
-  if (typed.find('(') == std::string::npos) {  // no call can stand in it
+  if (line_numbers.WithoutParenthesis(s.cur_slot, typed)) {  // no call can stand in it
     line_without_parenthesis = true;
     return;
   }

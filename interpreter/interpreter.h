@@ -89,7 +89,8 @@ struct ProgramLines {
 
 // The leading number of each slot's text as ReadNumber reads it from the start of the line,
 // read once per text instead of on every search and every run: an entry is forgotten
-// whenever its slot's text changes, and read again when it is next asked for.
+// whenever its slot's text changes, and read again when it is next asked for. Beside it, and
+// forgotten with it, whether the text holds a "(" at all.
 class LineNumbers {
  public:
   LineNumbers();
@@ -98,6 +99,12 @@ class LineNumbers {
   void Read(int slot, const std::string& text);
   // Reads every forgotten entry again.
   void ReadForgotten(const ProgramLines& lines);
+  // Whether the slot's text, `text`, has no "(": looked for once per text.
+  bool WithoutParenthesis(int slot, const std::string& text) {
+    Parenthesis& known = parentheses_[static_cast<size_t>(slot)];
+    if (known == kNotLooked) known = text.find('(') == std::string::npos ? kNone : kSome;
+    return known == kNone;
+  }
   // The first slot from `from` on whose number is `target` or that reads as illegal;
   // kSlotCount when there is none. Every entry from `from` on must be known.
   int Find(int from, int16_t target) const;
@@ -108,6 +115,8 @@ class LineNumbers {
 
  private:
   enum State : uint8_t { kUnread, kRead, kIllegal };
+  enum Parenthesis : uint8_t { kNotLooked, kNone, kSome };
+  std::array<Parenthesis, kSlotCount> parentheses_{};
   // Find's recent answers, one per target: `slot` was found searching from `from`. Any change
   // to an entry starts a new generation, which makes every older answer stale. An answer
   // holds for every start from `from` up to `slot`, as no slot between them has the number.

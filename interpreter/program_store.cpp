@@ -82,6 +82,7 @@ LineNumbers::LineNumbers() {
 
 void LineNumbers::Forget(int slot) {
   generation_ += 1;
+  parentheses_[static_cast<size_t>(slot)] = kNotLooked;
   State& state = states_[static_cast<size_t>(slot)];
   if (state == kIllegal) illegal_count_ -= 1;
   state = kUnread;
