@@ -79,6 +79,12 @@ void TestHost::key_after_statements(long count, int key) {
   scheduled_.push_back({statements_ + count, key});
 }
 
+void TestHost::bound_statements(long break_every, long close_after) {
+  std::lock_guard lock(mutex_);
+  break_every_ = break_every;
+  close_at_statement_ = statements_ + close_after;
+}
+
 void TestHost::press_key(int key) {
   std::lock_guard lock(mutex_);
   pressed_.push_back(key);
@@ -161,6 +167,13 @@ void TestHost::statement_event(KeyboardRing& ring) {
   if (closing_) throw HostShutdown{};
   if (in_wait_) return;  // an event check inside a wait for the keyboard is no statement
   ++statements_;
+  if (close_at_statement_ > 0 && statements_ >= close_at_statement_) {
+    closing_ = true;
+    host_.begin_shutdown();
+    changed_.notify_all();
+    throw HostShutdown{};
+  }
+  if (break_every_ > 0 && statements_ % break_every_ == 0) ring.push(kKeyCtrlC);
   move_pressed_keys(ring);
   for (auto it = scheduled_.begin(); it != scheduled_.end();) {
     if (it->at_statement == statements_) {

@@ -46,6 +46,10 @@ class TestHost : public FrontEnd {
   // At the count-th statement_event from now (1 is the next one), push key into the ring
   // right before that statement's Break poll.
   void key_after_statements(long count, int key);
+  // Bounds whatever runs from now on: Ctrl+C is pressed before every `break_every`-th
+  // statement, and the window is closed at the `close_after`-th statement from now, so that
+  // no program, however it loops or swallows keys, runs for long.
+  void bound_statements(long break_every, long close_after);
   // A key pressed now: in the ring before the next statement, or taken by a program that
   // waits for a key once the typed keys are used up.
   void press_key(int key);
@@ -95,6 +99,8 @@ class TestHost : public FrontEnd {
   bool closing_ = false;
   long statements_ = 0;
   long paused_ms_ = 0;
+  long break_every_ = 0;         // 0: no bound
+  long close_at_statement_ = 0;  // 0: no bound
   bool refuse_fonts_ = false;    // set before start(), read on the program thread
   std::exception_ptr failure_;   // what ended the program, other than HostShutdown
   ProgramThread program_thread_;  // with the product's stack size

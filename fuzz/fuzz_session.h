@@ -1,0 +1,87 @@
+// A bounded interpreter session for the fuzzers: the test host, in a scratch folder of its own.
+#pragma once
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "interpreter/interpreter.h"
+#include "tests/support/test_host.h"
+
+namespace fuzz {
+
+// Every run is bounded: a Break after this many statements of one typed line or RUN, the
+// window closed after this many in all. Typed keys run out, so INPUT answers are bounded too.
+constexpr long kBreakEvery = 2000;
+constexpr long kCloseAfter = 20000;
+// Longer inputs are refused: they only slow the search down.
+constexpr size_t kMaxInput = 16384;
+
+// The folder the program's files go to, made current before every input and emptied: paths
+// given to the fuzzer must be absolute.
+inline const std::filesystem::path& ScratchFolder() {
+  static const std::filesystem::path folder = [] {
+    const char* base = std::getenv("TMPDIR");
+    std::string name = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/kelo-fuzz-XXXXXX";
+    if (mkdtemp(name.data()) == nullptr) {
+      std::perror("kelo fuzz: cannot make a scratch folder");
+      std::abort();
+    }
+    std::filesystem::path made = std::filesystem::canonical(name);
+    std::atexit([] { std::filesystem::remove_all(ScratchFolder()); });
+    return made;
+  }();
+  return folder;
+}
+
+// What an earlier input left behind must not change what the next one does.
+inline void EmptyScratchFolder() {
+  const std::filesystem::path& folder = ScratchFolder();
+  std::filesystem::current_path(folder);
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) std::filesystem::remove_all(entry.path());
+}
+
+// A hang is a finding: the test host gives up after 10 s, and the fuzzer records the input.
+[[noreturn]] inline void ReportHang(const std::exception& failure) {
+  std::fprintf(stderr, "kelo fuzz: %s\n", failure.what());
+  std::abort();
+}
+
+class Session {
+ public:
+  Session() : interpreter_(test_.host()) {
+    Interpreter::WindowSettings(test_.host());
+    test_.bound_statements(kBreakEvery, kCloseAfter);
+    try {
+      test_.start([this] { interpreter_.InterpreterMain(); });
+    } catch (const std::runtime_error& failure) {
+      ReportHang(failure);
+    }
+  }
+  ~Session() { test_.stop(); }
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // Types the keys (a '\n' is Enter) and waits until the program waits for more or has ended.
+  void Run(std::string_view keys, long close_after = kCloseAfter) {
+    test_.bound_statements(kBreakEvery, close_after);
+    test_.type(keys);
+    try {
+      test_.run_until_idle();
+    } catch (const std::runtime_error& failure) {
+      ReportHang(failure);
+    }
+  }
+  bool Ended() const { return test_.ended(); }
+
+ private:
+  TestHost test_;
+  Interpreter interpreter_;
+};
+
+}  // namespace fuzz

@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets and runs them.
+#   fuzz/run.sh SECONDS   runs both targets side by side for that long, one core each, and
+#                         keeps what they find: new inputs in fuzz/corpus/, crashes and hangs
+#                         in fuzz/findings/ (move each into fuzz/regressions/ once fixed).
+#   fuzz/run.sh --smoke   replays every input in fuzz/regressions/, then runs each target for
+#                         a short while from the tests' programs; fails on any finding.
+# Fuzzed programs SAVE where they please, so as root the fuzzers run as the user nobody, which
+# can write nowhere but the scratch folders and the world-writable ones.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root="$(pwd)"
+targets=(typed_lines program_file)
+
+mode="${1:-}"
+if [ "$mode" = "--smoke" ]; then
+  seconds=25
+elif [[ "$mode" =~ ^[0-9]+$ ]]; then
+  seconds="$mode"
+else
+  echo "usage: fuzz/run.sh SECONDS | --smoke" >&2
+  exit 2
+fi
+
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DKELO_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+cmake --build build-fuzz -j"${KELO_JOBS:-3}" >/dev/null
+
+work="$(mktemp -d /tmp/kelo-fuzz-run.XXXXXX)"
+trap 'rm -rf "$work"' EXIT
+as_fuzzer=()
+if [ "$(id -u)" -eq 0 ]; then
+  chown 65534:65534 "$work"
+  as_fuzzer=(setpriv --reuid=65534 --regid=65534 --clear-groups --)
+fi
+# Runs a command in the sandbox; the fuzzer's paths are absolute, since it changes folder.
+fuzzer() {
+  "${as_fuzzer[@]}" env TMPDIR="$work/tmp" \
+    ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=1" UBSAN_OPTIONS=print_stacktrace=1 "$@"
+}
+"${as_fuzzer[@]}" mkdir -p "$work/tmp"
+
+options=(-dict="$root/fuzz/kelo.dict" -max_len=8192 -timeout=30 -rss_limit_mb=2048 -print_final_stats=1)
+status=0
+
+# Every input that ever crashed or hung runs again first.
+for target in "${targets[@]}"; do
+  regressions=("$root"/fuzz/regressions/"$target"/*)
+  [ -e "${regressions[0]}" ] || continue
+  if fuzzer "$root/build-fuzz/fuzz/${target}_fuzzer" "${options[@]}" "${regressions[@]}" >"$work/$target.replay.log" 2>&1; then
+    echo "fuzz $target: ${#regressions[@]} regression inputs pass"
+  else
+    echo "fuzz $target: a regression input fails again:" >&2
+    tail -40 "$work/$target.replay.log" >&2
+    status=1
+  fi
+done
+
+# Seeds from the tests' programs, then what earlier runs kept.
+for target in "${targets[@]}"; do
+  "${as_fuzzer[@]}" mkdir -p "$work/$target/corpus" "$work/$target/seeds" "$work/$target/findings"
+done
+"${as_fuzzer[@]}" perl fuzz/seeds_from_tests.pl tests "$work/typed_lines/seeds" "$work/program_file/seeds" >/dev/null
+
+pids=()
+for target in "${targets[@]}"; do
+  kept="$root/fuzz/corpus/$target"
+  corpora=("$work/$target/corpus" "$work/$target/seeds")
+  [ "$mode" != "--smoke" ] && [ -d "$kept" ] && corpora+=("$kept")
+  # A long run goes on after a finding, a smoke run stops at the first.
+  keep_going=()
+  [ "$mode" != "--smoke" ] && keep_going=(-fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1)
+  fuzzer "$root/build-fuzz/fuzz/${target}_fuzzer" "${options[@]}" "${keep_going[@]}" -max_total_time="$seconds" \
+    -artifact_prefix="$work/$target/findings/" "${corpora[@]}" >"$work/$target.log" 2>&1 &
+  pids+=($!)
+done
+for i in "${!targets[@]}"; do
+  target="${targets[$i]}"
+  wait "${pids[$i]}" || status=1
+  if [ "$mode" != "--smoke" ]; then
+    mkdir -p "$root/fuzz/corpus/$target" "$root/build-fuzz/logs"
+    cp -n "$work/$target/corpus/"* "$root/fuzz/corpus/$target/" 2>/dev/null || true
+    cp "$work/$target.log" "$root/build-fuzz/logs/$target.log"
+  fi
+  # The last progress line: executions so far and coverage reached (cov: edges, ft: features).
+  progress="$(grep -E '^#[0-9]+' "$work/$target.log" | tail -1 || true)"
+  echo "fuzz $target: ${progress:-no progress line}"
+  findings=("$work/$target/findings/"*)
+  if [ -e "${findings[0]}" ]; then
+    status=1
+    mkdir -p "$root/fuzz/findings/$target"
+    cp "${findings[@]}" "$root/fuzz/findings/$target/"
+    echo "fuzz $target: findings kept in fuzz/findings/$target:" >&2
+    ls "$work/$target/findings" >&2
+    grep -E -A12 '^==[0-9]+==ERROR|runtime error|kelo fuzz:' "$work/$target.log" | head -60 >&2 || true
+  elif [ "$status" -ne 0 ]; then
+    tail -40 "$work/$target.log" >&2
+  fi
+done
+exit "$status"
