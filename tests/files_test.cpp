@@ -98,6 +98,23 @@ TEST_F(FileOneInput, ErrorNumbers) {
   EXPECT_EQ(line, "x");
 }
 
+// A NUL would end the name early for the system: "X.SH\0.TIB" would be "X.SH".
+TEST_F(FileOneInput, ANameHoldingANulIsABadFileNameAndNothingIsOpened) {
+  write_file("SECRET.TXT", "x");
+  const std::string names[] = {std::string("SECRET.TXT\0.TIB", 15), std::string("\0", 1),
+                               std::string("X.SH\0.TIB", 9)};
+  for (const std::string& name : names) {
+    for (FileMode mode : {FileMode::Input, FileMode::Output}) {
+      FileOne file;
+      EXPECT_EQ(host_error_of([&] { file.open(name, mode); }), 64u);
+      EXPECT_FALSE(file.is_open());
+    }
+    EXPECT_EQ(host_error_of([&] { delete_file(name); }), 64u);
+  }
+  EXPECT_EQ(host_error_of([] { delete_file(std::string("*\0", 2)); }), 64u);
+  EXPECT_EQ(names_here(), std::vector<std::string>{"SECRET.TXT"});
+}
+
 TEST_F(FileOneInput, RefusedAccessIsPermissionDenied) {
   if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
   write_file("locked.tib", "x");
@@ -225,10 +242,7 @@ class DirListing : public ScratchFolder {
     write_file("data/noext", "n");
     data_ = (folder_ / "data").string();
   }
-  std::string listing(std::string_view pattern) {
-    write_wide_listing(pattern, "out.txt");
-    return read_file("out.txt");
-  }
+  static std::string listing(std::string_view pattern) { return wide_listing(pattern); }
   std::string data_;
 };
 
@@ -264,25 +278,18 @@ TEST_F(DirListing, FiveSlotsPerLineAndLongNamesTakeMore) {
             "               8 File(s)              0 bytes\n\n");
 }
 
-TEST_F(DirListing, ShellCommandListsTheCurrentFolderIntoDiroutIncludingItself) {
-  std::filesystem::current_path("data/zeta");
-  write_file("A.TIB", "10 END\r\n");
-  EXPECT_TRUE(run_shell_command("dir  /w  > dirout.$$$"));
-  EXPECT_EQ(read_file("dirout.$$$"),
-            "\n Directory of " + data_ + "/zeta\n\n"
-            "A.TIB           dirout.$$$\n"
-            "               2 File(s)              8 bytes\n\n");
-  EXPECT_TRUE(run_shell_command("dir  *.TIB /w  > dirout.$$$"));
-  EXPECT_NE(read_file("dirout.$$$").find("1 File(s)"), std::string::npos);
+TEST_F(DirListing, ANulInThePatternMatchesNothing) {
+  EXPECT_EQ(listing(std::string("data\0/etc", 9)), "File Not Found\n");
+  EXPECT_EQ(listing(std::string("\0", 1)), "File Not Found\n");
 }
 
-TEST_F(DirListing, OtherCommandsAreRefused) {
+TEST(ListingCommand, OnlyTheListingCommandIsRecognised) {
+  EXPECT_EQ(listing_command_pattern("dir  /w  > dirout.$$$"), "");
+  EXPECT_EQ(listing_command_pattern("dir  *.TIB /w  > dirout.$$$"), " *.TIB");
   for (const char* command : {"dir *.TIB /w > dirout.$$$", "DIR  /w  > dirout.$$$", "dir /w  > dirout.$$$",
                               "echo hi > dirout.$$$", "dir *.TIB /w  > other.txt", ""}) {
-    EXPECT_FALSE(run_shell_command(command)) << command;
+    EXPECT_FALSE(listing_command_pattern(command)) << command;
   }
-  EXPECT_FALSE(std::filesystem::exists("dirout.$$$"));
-  EXPECT_FALSE(std::filesystem::exists("other.txt"));
 }
 
 }  // namespace

@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
 
+#include "tests/support/host_error_of.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/scripted_front_end.h"
 
@@ -106,14 +110,64 @@ TEST_F(EndProgram, ShutDownDuringTheWaitStillEnds) {
 
 using ShellCommand = ScratchFolder;
 
-TEST_F(ShellCommand, RunsTheListingAndNothingElse) {
+// Lines of file 1 until its end.
+std::vector<std::string> ReadFileOne(Host& host) {
+  std::vector<std::string> lines;
+  for (std::string line; !host.file_eof();) {
+    host.file_line_input(line);
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+TEST_F(ShellCommand, TheListingLivesInMemoryAndNothingElseRuns) {
   ScriptedHost scripted;
+  Host& host = scripted.host;
   write_file("A.TIB", "10 END\r\n");
-  scripted.host.shell_command("touch made_by_shell");
+  host.shell_command("touch made_by_shell");
   EXPECT_FALSE(std::filesystem::exists("made_by_shell"));
-  EXPECT_FALSE(std::filesystem::exists("dirout.$$$"));
-  scripted.host.shell_command("dir  *.TIB /w  > dirout.$$$");
-  EXPECT_TRUE(std::filesystem::exists("dirout.$$$"));
+  EXPECT_EQ(host_error_of([&] { host.file_open("dirout.$$$", FileMode::Input); }), 53u);  // no listing yet
+
+  host.shell_command("dir  /w  > dirout.$$$");
+  EXPECT_EQ(names_here(), std::vector<std::string>{"A.TIB"});  // nothing written, so not counted either
+  host.file_open("dirout.$$$", FileMode::Input);
+  const std::vector<std::string> lines = ReadFileOne(host);
+  host.file_close();
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[3], "A.TIB");
+  EXPECT_NE(lines[4].find("1 File(s)"), std::string::npos) << lines[4];
+
+  // Read as often as asked until it is deleted; then it is gone, and the disk was never involved.
+  host.file_open("DIROUT.$$$", FileMode::Input);
+  EXPECT_EQ(ReadFileOne(host), lines);
+  host.file_close();
+  host.delete_file("dirout.$$$");
+  EXPECT_EQ(host_error_of([&] { host.file_open("dirout.$$$", FileMode::Input); }), 53u);
+  EXPECT_EQ(host_error_of([&] { host.delete_file("dirout.$$$"); }), 53u);
+  EXPECT_EQ(names_here(), std::vector<std::string>{"A.TIB"});
+}
+
+TEST_F(ShellCommand, AUsersOwnFileOrLinkOfThatNameIsNeverTouched) {
+  write_file("dirout.$$$", "mine");
+  write_file("target.txt", "precious");
+  std::filesystem::create_directory("sub");
+  std::filesystem::create_symlink("../target.txt", "sub/dirout.$$$");
+  ScriptedHost scripted;
+  Host& host = scripted.host;
+  for (const char* folder : {".", "sub"}) {
+    std::filesystem::current_path(folder_ / folder);
+    host.shell_command("dir  /w  > dirout.$$$");
+    host.file_open("dirout.$$$", FileMode::Input);
+    const std::vector<std::string> lines = ReadFileOne(host);
+    host.file_close();
+    host.delete_file("dirout.$$$");
+    ASSERT_GE(lines.size(), 4u) << folder;
+    EXPECT_EQ(lines[3].rfind("dirout.$$$", 0), 0u) << lines[3];  // the user's entry, listed as any other
+  }
+  std::filesystem::current_path(folder_);
+  EXPECT_EQ(read_file("dirout.$$$"), "mine");
+  EXPECT_EQ(read_file("target.txt"), "precious");
+  EXPECT_TRUE(std::filesystem::is_symlink("sub/dirout.$$$"));
 }
 
 }  // namespace

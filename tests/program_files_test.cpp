@@ -332,6 +332,19 @@ TEST_F(SaveAndLoad, RefusedOpensKeepTheStoreAndLeaveFileOneFree) {
   EXPECT_EQ(NamesHere(), (std::vector<std::string>{"FOLDER.TIB", "GOOD.TIB"}));
 }
 
+TEST_F(SaveAndLoad, ANulInALoadedNameIsError64AndTouchesNoFile) {
+  write_file("SECRET.TXT", "10 REM SECRET\r\n");
+  const std::string nul(1, '\0');
+  write_file("EVIL.TIB", "10 SAVE RUN.SH" + nul + "\r\n20 LOAD SECRET.TXT" + nul + "\r\n30 PRINT 5\r\n");
+  Session session;
+  EXPECT_EQ(session.Run("LOAD EVIL"), "[Ok]\n:");
+  EXPECT_EQ(session.Run("RUN"), "Error  64\n:");
+  EXPECT_EQ(session.Run("GOTO 20"), "Error  64\n:");
+  EXPECT_EQ(session.Run("GOTO 30"), "5\n:");  // the program and file 1 are as they were
+  EXPECT_EQ(session.Program().size(), 3u);
+  EXPECT_EQ(NamesHere(), (std::vector<std::string>{"EVIL.TIB", "SECRET.TXT"}));
+}
+
 TEST_F(SaveAndLoad, AFailedSaveLeavesTheOldFileAsItWas) {
   if (geteuid() == 0) GTEST_SKIP() << "folder permissions do not stop root; the transcript test covers it";
   write_file("PROG.TIB", "10 REM OLD\r\n");

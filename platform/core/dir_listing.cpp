@@ -1,4 +1,4 @@
-// Our own "dir <pattern> /w": a wide directory listing written to a file, no shell involved.
+// Our own "dir <pattern> /w": a wide directory listing, made in memory, no shell involved.
 #include "platform/core/dir_listing.h"
 
 #include <dirent.h>
@@ -17,6 +17,7 @@ namespace {
 
 constexpr std::string_view kCommandStart = "dir ";
 constexpr std::string_view kCommandEnd = " /w  > dirout.$$$";
+static_assert(kCommandEnd.ends_with(kListingFileName));
 constexpr int kSlotWidth = 16;
 constexpr int kSlotsPerLine = 5;
 
@@ -70,7 +71,11 @@ void end_line(std::string& line, std::string& text) {
   line.clear();
 }
 
-std::string listing_text(std::string_view raw_pattern) {
+}  // namespace
+
+std::string wide_listing(std::string_view raw_pattern) {
+  const std::string not_found = "File Not Found\n";
+  if (raw_pattern.find('\0') != std::string_view::npos) return not_found;  // no name holds one
   std::string pattern = host_path(trim_blanks(raw_pattern));
   std::string folder = ".";
   std::string name_pattern = "*";
@@ -88,7 +93,6 @@ std::string listing_text(std::string_view raw_pattern) {
     }
   }
 
-  const std::string not_found = "File Not Found\n";
   char* absolute = realpath(folder.c_str(), nullptr);
   if (absolute == nullptr) return not_found;
   std::string absolute_folder = absolute;
@@ -124,8 +128,6 @@ std::string listing_text(std::string_view raw_pattern) {
   return text + summary;
 }
 
-}  // namespace
-
 bool wildcard_match(std::string_view pattern, std::string_view name) {
   if (pattern == "*.*") return true;  // every name, with or without an extension
   size_t p = 0, n = 0;
@@ -148,21 +150,10 @@ bool wildcard_match(std::string_view pattern, std::string_view name) {
   return p == pattern.size();
 }
 
-// The output file exists before the listing is taken, as with a shell's redirection.
-void write_wide_listing(std::string_view pattern, const std::string& output_path) {
-  FILE* out = std::fopen(output_path.c_str(), "wb");
-  if (out == nullptr) return;
-  std::string text = listing_text(pattern);
-  std::fwrite(text.data(), 1, text.size(), out);
-  std::fclose(out);
-}
-
-bool run_shell_command(std::string_view command) {
+std::optional<std::string_view> listing_command_pattern(std::string_view command) {
   if (command.size() < kCommandStart.size() + kCommandEnd.size() || !command.starts_with(kCommandStart) ||
       !command.ends_with(kCommandEnd)) {
-    return false;
+    return std::nullopt;
   }
-  std::string_view pattern = command.substr(kCommandStart.size(), command.size() - kCommandStart.size() - kCommandEnd.size());
-  write_wide_listing(pattern, "dirout.$$$");
-  return true;
+  return command.substr(kCommandStart.size(), command.size() - kCommandStart.size() - kCommandEnd.size());
 }

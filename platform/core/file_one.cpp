@@ -7,7 +7,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <climits>
+#include <cstring>
 #include <vector>
 
 #include "platform/core/dir_listing.h"
@@ -18,6 +21,34 @@
 namespace {
 
 constexpr char kEndOfFileByte = 26;
+
+// A NUL byte would end the name early for the system, so that a different file were meant.
+void refuse_nul(std::string_view name) {
+  if (name.find('\0') != std::string_view::npos) throw HostError{64};
+}
+
+// The temporary file of the save in progress, for a signal handler to remove: a fixed buffer
+// and a flag, nothing that allocates or locks. One save at a time: file 1 is the only file.
+char pending_path[PATH_MAX];
+std::atomic<int> pending_state{0};  // kNoPending, kWritingPending or kPending
+constexpr int kNoPending = 0;
+constexpr int kWritingPending = 1;
+constexpr int kPending = 2;
+static_assert(std::atomic<int>::is_always_lock_free, "read in a signal handler");
+
+void remember_pending(const std::string& path) {
+  if (path.size() >= sizeof pending_path) return;  // too long to record: the guard still removes it
+  int expected = kNoPending;
+  if (!pending_state.compare_exchange_strong(expected, kWritingPending)) return;
+  std::memcpy(pending_path, path.c_str(), path.size() + 1);
+  pending_state.store(kPending, std::memory_order_release);
+}
+
+void forget_pending(const std::string& path) {
+  if (pending_state.load(std::memory_order_acquire) == kPending && path == pending_path) {
+    pending_state.store(kNoPending, std::memory_order_release);
+  }
+}
 
 uint32_t open_error_code(int error, const std::string& path) {
   switch (error) {
@@ -46,15 +77,86 @@ bool read_all(int fd, std::string& contents) {
 
 }  // namespace
 
-FileOne::~FileOne() { abandon(); }
+void remove_pending_temporary_file() {
+  if (pending_state.load(std::memory_order_acquire) == kPending) unlink(pending_path);
+}
+
+ReplacementFile::ReplacementFile(const std::string& target, mode_t target_mode, bool target_exists)
+    : target_(target) {
+  std::string temp = target + ".~" + std::to_string(getpid());
+  int fd = -1;
+  for (int attempt = 0; fd < 0; ++attempt) {
+    std::string name = attempt == 0 ? temp : temp + "." + std::to_string(attempt);
+    fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) temp = name;
+    else if (errno != EEXIST || attempt == 99) throw HostError{open_error_code(errno, name)};
+  }
+  temp_ = temp;
+  remember_pending(temp_);
+  if (target_exists) fchmod(fd, target_mode & 07777);  // the replaced file keeps its permissions
+  out_ = fdopen(fd, "wb");
+  if (out_ == nullptr) {
+    ::close(fd);
+    unlink(temp_.c_str());
+    forget_pending(temp_);
+    throw HostError{53};
+  }
+}
+
+ReplacementFile::~ReplacementFile() {
+  if (out_ != nullptr) std::fclose(out_);
+  if (!committed_) unlink(temp_.c_str());
+  forget_pending(temp_);
+}
+
+void ReplacementFile::write(std::string_view bytes) {
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out_) == bytes.size() && std::fflush(out_) == 0;
+  if (!ok) throw HostError{75};
+}
+
+void ReplacementFile::commit() {
+  bool ok = std::fflush(out_) == 0 && fsync(fileno(out_)) == 0;
+  ok = std::fclose(out_) == 0 && ok;
+  out_ = nullptr;
+  if (!ok || std::rename(temp_.c_str(), target_.c_str()) != 0) throw HostError{75};  // the destructor removes it
+  committed_ = true;
+  // The rename itself reaches the disk only with the folder. A file system that cannot
+  // flush a folder has nothing to flush.
+  int folder = ::open(parent_folder(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) return;
+  ok = fsync(folder) == 0 || errno == EINVAL || errno == EROFS;
+  ::close(folder);
+  if (!ok) throw HostError{75};
+}
 
 void FileOne::open(std::string_view name, FileMode mode) {
   if (mode_open_) throw HostError{55};
-  std::string path = resolve_existing(host_path(name));
-  if (mode == FileMode::Input) open_input(path);
-  else open_output(path);
+  refuse_nul(name);
+  if (mode == FileMode::Input && is_in_memory(name)) {
+    contents_ = in_memory_->second;
+    contents_.resize(std::min(contents_.find(kEndOfFileByte), contents_.size()));
+    read_pos_ = 0;
+  } else {
+    std::string path = resolve_existing(host_path(name));
+    if (mode == FileMode::Input) open_input(path);
+    else open_output(path);
+  }
   mode_ = mode;
   mode_open_ = true;
+}
+
+void FileOne::keep_in_memory(std::string_view name, std::string contents) {
+  in_memory_.emplace(std::string(name), std::move(contents));
+}
+
+bool FileOne::drop_from_memory(std::string_view name) {
+  if (!is_in_memory(name)) return false;
+  in_memory_.reset();
+  return true;
+}
+
+bool FileOne::is_in_memory(std::string_view name) const {
+  return in_memory_.has_value() && equal_ignoring_case(host_path(name), in_memory_->first);
 }
 
 void FileOne::open_input(const std::string& path) {
@@ -76,24 +178,7 @@ void FileOne::open_output(const std::string& path) {
   bool target_exists = stat(path.c_str(), &info) == 0;
   if (target_exists && !S_ISREG(info.st_mode)) throw HostError{53};
   if (target_exists && access(path.c_str(), W_OK) != 0) throw HostError{open_error_code(errno, path)};
-
-  std::string temp = path + ".~" + std::to_string(getpid());
-  int fd = -1;
-  for (int attempt = 0; fd < 0; ++attempt) {
-    std::string name = attempt == 0 ? temp : temp + "." + std::to_string(attempt);
-    fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) temp = name;
-    else if (errno != EEXIST || attempt == 99) throw HostError{open_error_code(errno, name)};
-  }
-  if (target_exists) fchmod(fd, info.st_mode & 07777);  // the replaced file keeps its permissions
-  out_ = fdopen(fd, "wb");
-  if (out_ == nullptr) {
-    ::close(fd);
-    unlink(temp.c_str());
-    throw HostError{53};
-  }
-  target_path_ = path;
-  temp_path_ = temp;
+  out_ = std::make_unique<ReplacementFile>(path, target_exists ? info.st_mode : 0, target_exists);
 }
 
 void FileOne::line_input(std::string& target) {
@@ -119,46 +204,33 @@ bool FileOne::eof() {
 void FileOne::print(std::string_view text) {
   if (!mode_open_) throw HostError{52};
   if (mode_ != FileMode::Output) throw HostError{54};
-  bool ok = std::fwrite(text.data(), 1, text.size(), out_) == text.size() &&
-            std::fwrite("\r\n", 1, 2, out_) == 2 && std::fflush(out_) == 0;
-  if (!ok) throw HostError{75};
+  std::string line;
+  line.reserve(text.size() + 2);
+  line.append(text).append("\r\n");
+  out_->write(line);
 }
 
 void FileOne::close() {
   if (!mode_open_) return;
-  if (mode_ == FileMode::Output) {
-    bool ok = std::fflush(out_) == 0;
-    ok = std::fclose(out_) == 0 && ok;
-    out_ = nullptr;
-    ok = ok && std::rename(temp_path_.c_str(), target_path_.c_str()) == 0;
-    if (!ok) {
-      unlink(temp_path_.c_str());
-      reset();
-      throw HostError{75};
-    }
-  }
+  std::unique_ptr<ReplacementFile> out = std::move(out_);
   reset();
+  if (out != nullptr) out->commit();
 }
 
 void FileOne::abandon() {
   if (!mode_open_) return;
-  if (mode_ == FileMode::Output) {
-    std::fclose(out_);
-    unlink(temp_path_.c_str());
-  }
-  reset();
+  reset();  // an output file's temporary goes with it
 }
 
 void FileOne::reset() {
   mode_open_ = false;
   std::string().swap(contents_);  // a large file's memory goes back at once
   read_pos_ = 0;
-  out_ = nullptr;
-  target_path_.clear();
-  temp_path_.clear();
+  out_.reset();
 }
 
 void delete_file(std::string_view name) {
+  refuse_nul(name);
   std::string path = host_path(name);
   size_t slash = path.rfind('/');
   std::string folder = resolve_existing(slash == std::string::npos ? "." : parent_folder(path));

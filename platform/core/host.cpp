@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "platform/core/dir_listing.h"
 
@@ -190,8 +191,18 @@ void Host::randomize() {
   random_.reseed(static_cast<int16_t>(seed));
 }
 
+// The listing is ours to make, so it never needs the disk: a read-only folder lists as any
+// other, a link or a file of the user's named like the listing is never touched, and the
+// listing does not count itself. Any other command is refused, unreported as a shell's own
+// failure would be.
 void Host::shell_command(std::string_view command) {
-  run_shell_command(command);  // like a shell, the command's own failure is not reported
+  if (std::optional<std::string_view> pattern = listing_command_pattern(command)) {
+    file_.keep_in_memory(kListingFileName, wide_listing(*pattern));
+  }
+}
+
+void Host::delete_file(std::string_view name) {
+  if (!file_.drop_from_memory(name)) ::delete_file(name);
 }
 
 bool Host::wait_for_key() {

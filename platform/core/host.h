@@ -96,7 +96,8 @@ class Host : private ScreenListener {
   void file_print(std::string_view text) { file_.print(text); }
   void file_close() { file_.close(); }
   void file_abandon() { file_.abandon(); }
-  void delete_file(std::string_view name) { ::delete_file(name); }
+  void delete_file(std::string_view name);
+  // Runs "dir <pattern> /w  > dirout.$$$" only, keeping the listing in memory for file 1.
   void shell_command(std::string_view command);
 
   TextScreen& screen() { return screen_; }

@@ -132,8 +132,14 @@ long TestHost::paused_ms() const {
   return paused_ms_;
 }
 
+uintptr_t TestHost::wait_stack_address() const {
+  std::lock_guard lock(mutex_);
+  return wait_stack_address_;
+}
+
 void TestHost::wait_for_key(KeyboardRing& ring) {
   std::unique_lock lock(mutex_);
+  wait_stack_address_ = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
   if (typed_.empty() && pressed_.empty() && !closing_) {
     waiting_ = true;
     changed_.notify_all();

@@ -66,6 +66,9 @@ class TestHost : public FrontEnd {
   int cursor_column() const;
   long statements() const;          // statement_event calls so far, outside keyboard waits
   long paused_ms() const;           // the bell's pauses, added up (nothing sleeps)
+  // Where the program thread's stack stood at its last wait for a key: a program whose stack
+  // stays flat comes back to its prompt at the same address, however much ran in between.
+  uintptr_t wait_stack_address() const;
   // From now on the console font is refused, as by a window that cannot draw it.
   void refuse_fonts() { refuse_fonts_ = true; }
 
@@ -101,6 +104,7 @@ class TestHost : public FrontEnd {
   long paused_ms_ = 0;
   long break_every_ = 0;         // 0: no bound
   long close_at_statement_ = 0;  // 0: no bound
+  uintptr_t wait_stack_address_ = 0;
   bool refuse_fonts_ = false;    // set before start(), read on the program thread
   std::exception_ptr failure_;   // what ended the program, other than HostShutdown
   ProgramThread program_thread_;  // with the product's stack size
