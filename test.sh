@@ -21,3 +21,5 @@ TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build-tsan/tests/kelo_sea
 # only Mesa's own threads are suppressed.
 TSAN_OPTIONS="suppressions=$PWD/tests/window/tsan.supp halt_on_error=1" \
   ctest --test-dir build-tsan -R '^WindowSeam\.' --output-on-failure -j"$jobs"
+# Every kept fuzz regression input runs again, then each fuzz target runs for a short while.
+KELO_JOBS="$jobs" fuzz/run.sh --smoke

@@ -14,7 +14,7 @@ targets=(typed_lines program_file)
 
 mode="${1:-}"
 if [ "$mode" = "--smoke" ]; then
-  seconds=25
+  seconds=30
 elif [[ "$mode" =~ ^[0-9]+$ ]]; then
   seconds="$mode"
 else
