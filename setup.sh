@@ -5,7 +5,7 @@ packages=(cmake g++ make pkg-config libgtest-dev libfontconfig-dev fontconfig fo
 # The console window, and the X tools its tests drive it with on a virtual X server.
 packages+=(freeglut3-dev libglew-dev libgl1-mesa-dri libfreetype-dev libx11-dev xvfb xauth xdotool x11-apps imagemagick)
 # The fuzzers and the static checks.
-packages+=(clang libclang-rt-dev clang-tidy cppcheck perl)
+packages+=(clang libclang-rt-dev clang-tidy cppcheck perl strace)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -291,6 +293,47 @@ TEST_F(ProgramSession, ASaveIntoAReadOnlyFolderLeavesTheOldFileIntact) {
                               "10 REM OLD", "Listed 1 lines", ":"})));
   EXPECT_EQ(read_file("OLD.TIB"), "10 REM OLD\r\n");
   EXPECT_EQ(names_here(), before);
+}
+
+// The system calls of a SAVE, in order: the new file must reach the disk before it takes the
+// old one's place, and the folder after, so that a power cut after "[Ok]" leaves one of the
+// two programs whole.
+TEST_F(ProgramSession, SaveReachesTheDiskBeforeTheRenameAndTheFolderAfter) {
+  if (shell("strace -o /dev/null true 2>/dev/null") != 0) GTEST_SKIP() << "strace cannot trace here";
+  write_file("PROG.TIB", "10 REM OLD\r\n");
+  const Outcome outcome =
+      run("10 PRINT 1\nSAVE PROG\n", {.prefix = "strace -f -e trace=openat,fsync,close,rename,renameat,renameat2 -o " +
+                                                (folder_ / "trace").string()});
+  ASSERT_EQ(outcome.status, 0);
+  EXPECT_EQ(read_file("PROG.TIB"), "10 PRINT 1\r\n");
+
+  // Each call reduced to a step: "open temp", "fsync temp", "close temp", "rename", "open folder", ...
+  const std::regex open_call(R"re(openat\(AT_FDCWD, "([^"]*)".*\) = (\d+))re");
+  const std::regex fd_call(R"re((fsync|close)\((\d+)\))re");
+  const std::regex rename_call(R"re(rename\w*\(.*"(PROG\.TIB\.~\d+)".*"PROG\.TIB"\) = 0)re");
+  std::map<std::string, std::string> fd_names;
+  std::vector<std::string> steps;
+  std::istringstream trace(read_file("trace"));
+  for (std::string line; std::getline(trace, line);) {
+    std::smatch match;
+    if (std::regex_search(line, match, open_call)) {
+      const std::string name = match[1] == "." ? "folder" : match[1].str().find(".~") != std::string::npos ? "temp" : "";
+      fd_names[match[2]] = name;
+      if (!name.empty()) steps.push_back("open " + name);
+    } else if (std::regex_search(line, match, fd_call)) {
+      const std::string& name = fd_names[match[2]];
+      if (!name.empty()) steps.push_back(match[1].str() + " " + name);
+      if (match[1] == "close") fd_names.erase(match[2]);
+    } else if (std::regex_search(line, rename_call)) {
+      steps.push_back("rename");
+    }
+  }
+  // The folder may be opened before, to look the name up; what counts starts with the temporary file.
+  const auto first = std::find(steps.begin(), steps.end(), "open temp");
+  ASSERT_NE(first, steps.end()) << read_file("trace");
+  EXPECT_EQ(std::vector<std::string>(first, steps.end()),
+            (std::vector<std::string>{"open temp", "fsync temp", "close temp", "rename", "open folder", "fsync folder",
+                                      "close folder"}));
 }
 
 }  // namespace
