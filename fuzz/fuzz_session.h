@@ -46,6 +46,24 @@ inline void EmptyScratchFolder() {
   for (const auto& entry : std::filesystem::directory_iterator(folder)) std::filesystem::remove_all(entry.path());
 }
 
+[[noreturn]] inline void ReportFault(const std::string& what) {
+  std::fprintf(stderr, "kelo fuzz: %s\n", what.c_str());
+  std::abort();
+}
+
+// What a session may leave behind: files that SAVE named by its rule, which always puts
+// ".TIB" in the name, and no temporary file of an unfinished save.
+inline void CheckScratchFolder() {
+  const std::string temporary_mark = ".~" + std::to_string(getpid());
+  for (const auto& entry : std::filesystem::directory_iterator(ScratchFolder())) {
+    const std::string name = entry.path().filename().string();
+    std::string upper = name;
+    for (char& c : upper) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    if (upper.find(".TIB") == std::string::npos) ReportFault("a file named against the rule: " + name);
+    if (name.find(temporary_mark) != std::string::npos) ReportFault("a save left its temporary file: " + name);
+  }
+}
+
 // A hang is a finding: the test host gives up after 10 s, and the fuzzer records the input.
 [[noreturn]] inline void ReportHang(const std::exception& failure) {
   std::fprintf(stderr, "kelo fuzz: %s\n", failure.what());

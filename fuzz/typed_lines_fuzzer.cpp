@@ -15,7 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::EmptyScratchFolder();
   std::string keys(reinterpret_cast<const char*>(data), size);
   keys += "\nRUN\n";
-  fuzz::Session session;
-  session.Run(keys);
+  {
+    fuzz::Session session;
+    session.Run(keys);
+  }
+  fuzz::CheckScratchFolder();
   return 0;
 }
