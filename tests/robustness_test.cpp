@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -174,6 +175,17 @@ TEST_F(HostileProgramFile, LoadsAsFarAsTheStoreGoesAndTheSessionGoesOn) {
   EXPECT_EQ(session.Run("RUN"), ":");
   EXPECT_EQ(session.Run("SAVE LONG"), "[Ok]\n:");
   EXPECT_TRUE(read_file("LONG.TIB") == long_line + "\r\n");  // no megabyte of difference on failure
+}
+
+TEST_F(HostileProgramFile, APipeOrADeviceIsNoProgramFile) {
+  ASSERT_EQ(mkfifo("PIPE.TIB", 0666), 0);
+  std::filesystem::create_symlink("/dev/zero", "ZERO.TIB");
+  Session session;
+  session.Run("10 REM MINE");
+  EXPECT_EQ(session.Run("LOAD PIPE"), "#Err: File PIPE.TIB not found\n:");  // not a wait for a writer
+  EXPECT_EQ(session.Run("LOAD ZERO"), "#Err: File ZERO.TIB not found\n:");  // not an endless read
+  EXPECT_EQ(session.Run("SAVE PIPE"), "#Err: File PIPE.TIB not found\n:");
+  EXPECT_EQ(session.Program(), std::vector<std::string>{"10 REM MINE"});
 }
 
 TEST(HostErrors, AThousandInARowLeaveTheStackFlat) {

@@ -159,12 +159,14 @@ bool FileOne::is_in_memory(std::string_view name) const {
   return in_memory_.has_value() && equal_ignoring_case(host_path(name), in_memory_->first);
 }
 
+// Only a plain file is read: a pipe or a device (perhaps behind a link) would never end, and
+// opening a pipe without a writer would wait for good, so the open does not wait.
 void FileOne::open_input(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) throw HostError{open_error_code(errno, path)};
   struct stat info;
   std::string contents;
-  bool ok = fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode) && read_all(fd, contents);
+  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && read_all(fd, contents);
   ::close(fd);
   if (!ok) throw HostError{53};
   contents.resize(std::min(contents.find(kEndOfFileByte), contents.size()));  // nothing after a 26 counts
