@@ -4,9 +4,11 @@
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
@@ -105,6 +107,23 @@ TEST_F(SaveCutShort, ASignalHandlerRemovesTheTemporaryFile) {
   EXPECT_EQ(read_file("PROG.TIB"), "10 REM NEW\r\n");
   EXPECT_EQ(names_here(), std::vector<std::string>{"PROG.TIB"});
   sigaction(SIGUSR1, &old_action, nullptr);
+}
+
+TEST_F(SaveCutShort, AProcessThatEndsMeanwhileLeavesNoTemporaryFile) {
+  write_file("PROG.TIB", "10 REM OLD\r\n");
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {  // a front end that ends the process while the program thread saves
+    FileOne file;
+    file.open("PROG.TIB", FileMode::Output);
+    file.print("10 REM NEW");
+    std::exit(names_here().size() == 2 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(names_here(), std::vector<std::string>{"PROG.TIB"});
+  EXPECT_EQ(read_file("PROG.TIB"), "10 REM OLD\r\n");
 }
 
 TEST_F(SaveCutShort, EveryOtherWayOutRemovesTheTemporaryFile) {

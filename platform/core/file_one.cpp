@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -37,6 +38,9 @@ constexpr int kPending = 2;
 static_assert(std::atomic<int>::is_always_lock_free, "read in a signal handler");
 
 void remember_pending(const std::string& path) {
+  // A front end that ends the process while a save is under way leaves nothing behind.
+  static const bool removed_at_exit = std::atexit(remove_pending_temporary_file) == 0;
+  (void)removed_at_exit;
   if (path.size() >= sizeof pending_path) return;  // too long to record: the guard still removes it
   int expected = kNoPending;
   if (!pending_state.compare_exchange_strong(expected, kWritingPending)) return;

@@ -73,5 +73,6 @@ class FileOne {
 // a name holding a NUL byte.
 void delete_file(std::string_view name);
 // Removes the temporary file of a save in progress, if any. Async-signal-safe: the signal
-// handlers of the front ends call it before they end the process.
+// handlers of the front ends call it before they end the process (_exit and signals skip the
+// exit handlers); a normal exit of the process runs it by itself.
 void remove_pending_temporary_file();
