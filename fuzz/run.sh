@@ -25,7 +25,11 @@ fi
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DKELO_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
 cmake --build build-fuzz -j"${KELO_JOBS:-3}" >/dev/null
 
-work="$(mktemp -d /tmp/kelo-fuzz-run.XXXXXX)"
+# In memory where the machine allows: every SAVE flushes its file to the disk, which a disk
+# makes slow.
+base=/tmp
+[ -d /dev/shm ] && [ -w /dev/shm ] && base=/dev/shm
+work="$(mktemp -d "$base/kelo-fuzz-run.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 as_fuzzer=()
 if [ "$(id -u)" -eq 0 ]; then
@@ -62,6 +66,8 @@ done
 "${as_fuzzer[@]}" perl fuzz/seeds_from_tests.pl tests "$work/typed_lines/seeds" "$work/program_file/seeds" >/dev/null
 
 pids=()
+# Stopped early (Ctrl+C), the fuzzers end and what they found is still kept.
+trap 'kill "${pids[@]}" 2>/dev/null || true' INT TERM
 for target in "${targets[@]}"; do
   kept="$root/fuzz/corpus/$target"
   corpora=("$work/$target/corpus" "$work/$target/seeds")

@@ -74,8 +74,8 @@ void end_line(std::string& line, std::string& text) {
 }  // namespace
 
 std::string wide_listing(std::string_view raw_pattern) {
-  const std::string not_found = "File Not Found\n";
-  if (raw_pattern.find('\0') != std::string_view::npos) return not_found;  // no name holds one
+  constexpr std::string_view not_found = "File Not Found\n";
+  if (raw_pattern.find('\0') != std::string_view::npos) return std::string(not_found);  // no name holds one
   std::string pattern = host_path(trim_blanks(raw_pattern));
   std::string folder = ".";
   std::string name_pattern = "*";
@@ -94,11 +94,11 @@ std::string wide_listing(std::string_view raw_pattern) {
   }
 
   char* absolute = realpath(folder.c_str(), nullptr);
-  if (absolute == nullptr) return not_found;
+  if (absolute == nullptr) return std::string(not_found);
   std::string absolute_folder = absolute;
   std::free(absolute);
   std::vector<Entry> entries;
-  if (!read_entries(absolute_folder, name_pattern, entries) || entries.empty()) return not_found;
+  if (!read_entries(absolute_folder, name_pattern, entries) || entries.empty()) return std::string(not_found);
 
   std::string text = "\n Directory of " + absolute_folder + "\n\n";
   std::string line;
@@ -112,7 +112,7 @@ std::string wide_listing(std::string_view raw_pattern) {
       end_line(line, text);
       slots_used = 0;
     }
-    item.resize(static_cast<size_t>(slots * kSlotWidth), ' ');
+    item.resize(static_cast<size_t>(slots) * kSlotWidth, ' ');
     line += item;
     slots_used += slots;
     if (!entry.folder) {
