@@ -11,6 +11,7 @@
 
 #include "interpreter/interpreter.h"
 #include "platform/core/console.h"
+#include "platform/core/file_one.h"
 #include "platform/core/host.h"
 #include "platform/core/host_error.h"
 #include "platform/core/program_thread.h"
@@ -133,6 +134,7 @@ int main(int argc, char** argv) {
   if (!console.wait_until_ended(kShutdownGraceMs)) {
     // The program did not come to an event check in time after a close.
     std::fprintf(stderr, "kelo-basic: the program did not stop; ending it\n");
+    remove_pending_temporary_file();  // a SAVE under way leaves nothing behind
     _exit(0);  // a close: status 0
   }
   program.join();

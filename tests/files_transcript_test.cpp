@@ -337,4 +337,21 @@ TEST_F(ProgramSession, SaveReachesTheDiskBeforeTheRenameAndTheFolderAfter) {
                                       "close folder"}));
 }
 
+// A user who presses Ctrl+C twice while a SAVE is under way: the process ends at once, and the
+// old program stays, with no temporary file beside it.
+TEST_F(ProgramSession, ASecondCtrlCDuringASaveLeavesTheOldFileAndNoTemporary) {
+  if (shell("strace -o /dev/null true 2>/dev/null") != 0) GTEST_SKIP() << "strace cannot trace here";
+  write_file("PROG.TIB", "10 REM OLD\r\n");
+  write_file("script", "10 PRINT 1\nSAVE PROG\n");
+  // The save's flush to the disk is held up for 5 s; the temporary file's name gives the process.
+  const int status = shell(
+      "ASAN_OPTIONS=detect_leaks=0 strace -f -o /dev/null -e trace=fsync -e inject=fsync:delay_enter=5000000 "
+      "./kelo-basic < script > out 2> err & "
+      "for i in $(seq 100); do t=$(ls PROG.TIB.~* 2>/dev/null) && break; sleep 0.1; done; "
+      "pid=${t##*.~}; kill -INT \"$pid\"; sleep 0.3; kill -INT \"$pid\"; wait $!");
+  EXPECT_EQ(status, 130) << read_file("err");
+  EXPECT_EQ(read_file("PROG.TIB"), "10 REM OLD\r\n");
+  EXPECT_EQ(names_here(), (std::vector<std::string>{"PROG.TIB", "err", "kelo-basic", "out", "script"}));
+}
+
 }  // namespace

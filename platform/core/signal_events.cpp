@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <initializer_list>
 
+#include "platform/core/file_one.h"
+
 SignalEvents::SignalEvents() {
   sigemptyset(&set_);
   for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGWINCH, SIGCONT}) sigaddset(&set_, signal);
@@ -26,6 +28,7 @@ int SignalEvents::take() {
 }
 
 void SignalEvents::die_of(int signal) {
+  remove_pending_temporary_file();  // a SAVE under way leaves nothing behind
   struct sigaction action = {};
   action.sa_handler = SIG_DFL;
   sigemptyset(&action.sa_mask);

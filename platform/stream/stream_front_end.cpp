@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/core/cp437.h"
+#include "platform/core/file_one.h"
 #include "platform/core/signal_events.h"
 #include "platform/core/text_screen.h"
 
@@ -57,8 +58,7 @@ void StreamFrontEnd::run() {
         case SIGHUP: console_.request_close(); break;  // as a closed window: status 0
         case SIGQUIT:
           flush();  // the rows written so far, before the process dies of it
-          // TODO(lead): remove a pending temporary SAVE file here once file 1 offers it.
-          SignalEvents::die_of(SIGQUIT);
+          SignalEvents::die_of(SIGQUIT);  // which removes a SAVE's temporary file first
         default: break;
       }
     }
@@ -74,7 +74,7 @@ void StreamFrontEnd::interrupt() {
     ScreenSnapshot last;
     console_.take_snapshot(last);
     write_final_screen(last);
-    // TODO(lead): remove a pending temporary SAVE file here once file 1 offers it.
+    remove_pending_temporary_file();  // a SAVE under way leaves nothing behind
     _exit(130);
   }
   console_.set_key_pump(true);

@@ -6,6 +6,7 @@
 
 #include <atomic>
 
+#include "platform/core/file_one.h"
 #include "platform/terminal/screen_painter.h"
 
 namespace {
@@ -40,6 +41,7 @@ void GiveBack() {
 // A crash: the terminal first, then the signal's own end (the handler is reset on entry).
 void OnFatalSignal(int signal) {
   GiveBack();
+  remove_pending_temporary_file();
   raise(signal);
 }
 
