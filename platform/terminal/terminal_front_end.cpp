@@ -75,8 +75,7 @@ void TerminalFrontEnd::answer_signals(TerminalMode& mode) {
       case SIGINT: keys_.push_back(kKeyCtrlC); break;
       case SIGQUIT:
         mode.restore();
-        // TODO(lead): remove a pending temporary SAVE file here once file 1 offers it.
-        SignalEvents::die_of(SIGQUIT);
+        SignalEvents::die_of(SIGQUIT);  // which removes a SAVE's temporary file first
       case SIGCONT:
         mode.reenter();
         painter_.forget();
