@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: a plain build, then a build under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then the seam's tests under ThreadSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the seam's tests under ThreadSanitizer,
+# then the static checks and a short run of the fuzzers.
 # KELO_JOBS sets how many compilers run at once (all processors by default).
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -21,5 +22,7 @@ TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build-tsan/tests/kelo_sea
 # only Mesa's own threads are suppressed.
 TSAN_OPTIONS="suppressions=$PWD/tests/window/tsan.supp halt_on_error=1" \
   ctest --test-dir build-tsan -R '^WindowSeam\.' --output-on-failure -j"$jobs"
+# Static checks over every source: clang-tidy, then cppcheck.
+KELO_JOBS="$jobs" tools/static_checks.sh
 # Every kept fuzz regression input runs again, then each fuzz target runs for a short while.
 KELO_JOBS="$jobs" fuzz/run.sh --smoke

@@ -115,7 +115,7 @@ bool Interpreter::EvalFlatExpression() {
   if (next >= kFirstToken && next <= kLastToken) return false;  // a function's run follows
 
   for (int k = 0; k < 4; ++k) {  // as deep as the levels went: four values at most
-    if (k < deepest) s.int_cells.cells[static_cast<size_t>(kValueBase + 1 + k)] = values[static_cast<size_t>(k)];
+    if (k < deepest) s.int_cells.cells[kValueBase + 1 + static_cast<size_t>(k)] = values[static_cast<size_t>(k)];
   }
   s.value_sp = kValueBase + 1;
   s.number_value = values[0];

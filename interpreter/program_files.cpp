@@ -87,7 +87,7 @@ Continuation Interpreter::ExecList() {
       upper = s.number_value;  // a single line
     } else {
       ReadNumber();
-      upper = s.number_value == 0 ? 32767 : s.number_value;
+      upper = s.number_value == 0 ? int16_t{32767} : s.number_value;
       resume_pos = s.cur_pos;
       ReadWord();
       if (s.word == "pause") resume_pos = s.cur_pos;

@@ -163,7 +163,7 @@ Continuation Interpreter::Dispatch() {
   if (reference_paths) return DispatchByTable();
   const Word& word = s.word;
   if (HasBucket(word.size(), word.front())) {
-    for (const int k : kKeywordBuckets[BucketOf(word.size(), word.front())]) {
+    for (const int8_t k : kKeywordBuckets[BucketOf(word.size(), word.front())]) {
       if (k < 0) break;
       const KeywordTable::Keyword& keyword = KeywordTable::kKeywords[k];
       if (word == keyword.word) return (this->*keyword.handler)();

@@ -157,7 +157,9 @@ TEST(InputStatement, BadAnswersKeepTheVariable) {
     Session session;
     session.Run("10 INPUT A:PRINT ABS(-1)");
     const std::string message = answer.empty() ? "Invalid Factor" : "Illegal number";
-    EXPECT_EQ(RunAnswering(session, "RUN", {answer}), "? " + answer + "#Err in  10: " + message + "\n:");
+    std::string shows = "? ";
+    shows.append(answer).append("#Err in  10: ").append(message).append("\n:");
+    EXPECT_EQ(RunAnswering(session, "RUN", {answer}), shows);
     session.Run("REM");
     EXPECT_EQ(session.Program(), std::vector<std::string>{"10 INPUT A:PRINT ABS(-1)"}) << answer;
   }

@@ -8,6 +8,7 @@ namespace {
 // Each case holds an expression and what PRINT of it shows before the line end.
 void ExpectPrints(const std::vector<ShowsCase>& cases) {
   std::vector<ShowsCase> printed;
+  printed.reserve(cases.size());
   for (const ShowsCase& c : cases) printed.push_back({"PRINT " + c.line, c.shows + "\n:"});
   ExpectShows(printed);
 }

@@ -61,6 +61,7 @@ WideListing ParseWideListing(const std::string& shown, const std::string& folder
   listing.heading = *heading;
   listing.closing = rows.back();
   for (auto row = heading + 1; row != rows.end() - 1; ++row) {
+    // cppcheck-suppress derefInvalidIteratorRedundantCheck ; the return above leaves two rows from the heading on
     if (row->empty()) continue;
     std::vector<std::string> names;
     size_t pos = 0;

@@ -17,6 +17,7 @@ std::vector<int> Draws(int16_t seed, int count) {
   RandomGenerator generator;
   generator.reseed(seed);
   std::vector<int> draws;
+  draws.reserve(static_cast<size_t>(count));
   for (int i = 0; i < count; ++i) draws.push_back(static_cast<int>(std::floor(generator.next() * 10.0f)));
   return draws;
 }

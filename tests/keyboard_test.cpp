@@ -32,7 +32,7 @@ TEST(KeyboardRing, WrapsAroundItsSlotsAndKeepsExtendedKeys) {
 
 TEST(KeyboardRing, ClearDiscardsWaitingKeysOnly) {
   KeyboardRing ring;
-  for (int key : {'a', 'b', 'c'}) ring.push(key);
+  for (const char key : {'a', 'b', 'c'}) ring.push(static_cast<unsigned char>(key));
   ring.clear();
   EXPECT_TRUE(ring.empty());
   ring.push('d');

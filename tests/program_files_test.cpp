@@ -158,7 +158,7 @@ using SaveAndLoad = ScratchFolder;
 TEST_F(SaveAndLoad, SaveWritesEveryLineAsTypedWithCrLf) {
   const std::vector<std::string> typed = {
       "10 print   \"a  b\"",
-      std::string("20 REM \x01\x7F\x80\xDB\xFF\t~", 15),
+      std::string("20 REM \x01\x7F\x80\xDB\xFF\t~\0", 15),
       "30 A=1:B=2 : PRINT A;B",
       "40000 REM STORED AS -25536",
   };
@@ -364,8 +364,8 @@ TEST_F(SaveAndLoad, AFailedSaveLeavesTheOldFileAsItWas) {
 // Caps the size of files this process writes, so that a write fails as on a full disk.
 class FileSizeLimit {
  public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    old_handler_ = signal(SIGXFSZ, SIG_IGN);  // the write fails instead of ending the process
+  // The write fails instead of ending the process.
+  explicit FileSizeLimit(rlim_t bytes) : old_handler_(signal(SIGXFSZ, SIG_IGN)) {
     getrlimit(RLIMIT_FSIZE, &old_limit_);
     rlimit limit = old_limit_;
     limit.rlim_cur = bytes;

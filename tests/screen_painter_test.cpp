@@ -34,7 +34,7 @@ TEST(ScreenPainter, TheFirstFrameClearsAndDrawsEveryCell) {
   EXPECT_EQ(out.rfind("\x1b[0m\x1b[H\x1b[2J\x1b[1;1H\x1b[0;37;40mHi   ", 0), 0u) << out.substr(0, 40);
   // One move for the first cell, no other: the cells follow each other row by row.
   size_t moves = 0;
-  for (size_t at = out.find("H", 0); at != std::string::npos; at = out.find(";1H", at + 1)) ++moves;
+  for (size_t at = out.find('H', 0); at != std::string::npos; at = out.find(";1H", at + 1)) ++moves;
   EXPECT_LE(moves, 26u);
   EXPECT_EQ(out.substr(out.size() - 6), "\x1b[?25l");  // not editing: the cursor is hidden
 }

@@ -20,10 +20,11 @@ run-clang-tidy -p build-tidy -j "$jobs" -quiet "$sources" >build-tidy/clang-tidy
 }
 echo "clang-tidy: clean"
 
-# cppcheck: the faults it looks for, not its style notes.
+# cppcheck: the faults it looks for, not its style notes. It cannot read the chrono literals
+# ("10s") of one test, and says so as an internal error: that file is left to clang-tidy.
 cppcheck --project=build-tidy/compile_commands.json --library=googletest --enable=warning,performance,portability \
-  --inline-suppr --suppress=missingIncludeSystem --error-exitcode=1 --quiet -j "$jobs" \
-  --file-filter="$root/*" -i "$root/build-tidy" 2>build-tidy/cppcheck.log || {
+  --inline-suppr --suppress=missingIncludeSystem --suppress=cppcheckError:tests/console_seam_test.cpp \
+  --error-exitcode=1 --quiet -j "$jobs" -i "$root/build-tidy" 2>build-tidy/cppcheck.log || {
   cat build-tidy/cppcheck.log >&2
   echo "cppcheck: findings above" >&2
   exit 1

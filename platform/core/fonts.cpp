@@ -205,4 +205,5 @@ std::string find_monospace_bold_font() {
 
 // fontconfig loses a few bytes while it parses its own configuration, which nothing here
 // can free; the leak checker of sanitized builds is told so, and reports only our leaks.
+// NOLINTNEXTLINE(bugprone-reserved-identifier): the leak checker looks for this very name.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }

@@ -131,6 +131,7 @@ long double string_to_number(std::string_view text) {
 int64_t round_to_int64(long double value) {
   if (std::isnan(value)) return std::numeric_limits<int64_t>::min();
   long double rounded = round_half_even(value);
+  // cppcheck-suppress incorrectLogicOperator ; cppcheck 2.10 misreads hexadecimal floating literals
   if (rounded < -0x1p63L || rounded >= 0x1p63L) return std::numeric_limits<int64_t>::min();
   return static_cast<int64_t>(rounded);
 }
@@ -138,6 +139,7 @@ int64_t round_to_int64(long double value) {
 int32_t round_single_to_int(float value) {
   if (std::isnan(value)) return std::numeric_limits<int32_t>::min();
   long double rounded = round_half_even(value);
+  // cppcheck-suppress incorrectLogicOperator ; cppcheck 2.10 misreads hexadecimal floating literals
   if (rounded < -0x1p31L || rounded >= 0x1p31L) return std::numeric_limits<int32_t>::min();
   return static_cast<int32_t>(rounded);
 }

@@ -94,7 +94,7 @@ void TextScreen::scroll_up() {
   // Only the screen's own top row leaves the screen; a row scrolled out of a narrowed view is gone.
   if (view_top_ == 1) listener_.row_scrolled_off(row_cells(view_top_));
   uint8_t* top = &memory_[cell_offset(view_top_, 1)];
-  std::memmove(top, top + kRowBytes, static_cast<size_t>((view_bottom_ - view_top_) * kRowBytes));
+  std::memmove(top, top + kRowBytes, static_cast<size_t>(view_bottom_ - view_top_) * kRowBytes);
   blank_row(view_bottom_);
 }
 

@@ -73,8 +73,8 @@ void ScreenRenderer::draw(Scaling scaling, int window_width, int window_height) 
     return;
   }
   // Without frame buffer objects: the texture on a quad of the old fixed pipeline.
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(filter));
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(filter));
   glViewport(rect.x, bottom, rect.width, rect.height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();

@@ -2,7 +2,7 @@
 // freeglut does not report, watched on an X connection of our own.
 #pragma once
 
-struct _XDisplay;
+struct _XDisplay;  // NOLINT(bugprone-reserved-identifier): Xlib's own name for a Display
 
 class PauseKeyWatcher {
  public:

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -66,6 +67,7 @@ class VirtualDisplay {
 // Runs a shell command; its standard output, trailing line end dropped.
 inline std::string command_output(const std::string& command) {
   std::string text;
+  // NOLINTNEXTLINE(cert-env33-c): the X tools are driven through their command lines.
   if (FILE* pipe = popen(command.c_str(), "r")) {
     char buffer[256];
     while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) text += buffer;
@@ -76,6 +78,7 @@ inline std::string command_output(const std::string& command) {
 }
 
 inline int shell_status(const std::string& command) {
+  // NOLINTNEXTLINE(cert-env33-c): the X tools are driven through their command lines.
   const int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -117,10 +120,17 @@ inline Picture screenshot(const std::string& window, const std::string& png = ""
     while (file >> word && word[0] == '#') std::getline(file, word);
     return word;
   };
+  // A field that is no number reads as -1, which the checks below refuse.
+  auto number = [&field] {
+    const std::string word = field();
+    char* end = nullptr;
+    const long value = std::strtol(word.c_str(), &end, 10);
+    return end != word.c_str() && *end == '\0' && value >= 0 && value <= 1 << 16 ? static_cast<int>(value) : -1;
+  };
   const std::string magic = field();
-  picture.width = std::atoi(field().c_str());
-  picture.height = std::atoi(field().c_str());
-  const int max_value = std::atoi(field().c_str());
+  picture.width = number();
+  picture.height = number();
+  const int max_value = number();
   file.get();
   picture.rgb.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
   if (magic != "P6" || max_value != 255 || picture.rgb.size() < static_cast<size_t>(picture.width) * picture.height * 3) {

@@ -26,8 +26,7 @@ constexpr const char* kTitle = "KELO BASIC 1.1/E for VEXO";
 // The program started in its window, stopped when the test ends.
 class WindowProgram {
  public:
-  explicit WindowProgram(const std::string& display) {
-    pid_ = fork();
+  explicit WindowProgram(const std::string& display) : pid_(fork()) {
     if (pid_ == 0) {
       prctl(PR_SET_PDEATHSIG, SIGKILL);  // a test that dies takes the program along
       const int null = open("/dev/null", O_RDONLY);
