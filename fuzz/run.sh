@@ -23,7 +23,7 @@ else
 fi
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DKELO_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
-cmake --build build-fuzz -j"${KELO_JOBS:-3}" >/dev/null
+cmake --build build-fuzz -j"${KELO_JOBS:-3}" --target typed_lines_fuzzer program_file_fuzzer >/dev/null  # the fuzzers need no front end
 
 # In memory where the machine allows: every SAVE flushes its file to the disk, which a disk
 # makes slow.
