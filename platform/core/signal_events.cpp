@@ -9,7 +9,7 @@
 
 #include "platform/core/file_one.h"
 
-SignalEvents::SignalEvents() {
+SignalEvents::SignalEvents() : remove_temporary_(remove_pending_temporary_file) {
   sigemptyset(&set_);
   for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGWINCH, SIGCONT}) sigaddset(&set_, signal);
   pthread_sigmask(SIG_BLOCK, &set_, &previous_);
@@ -25,6 +25,11 @@ int SignalEvents::take() {
   signalfd_siginfo info{};
   if (fd_ < 0 || read(fd_, &info, sizeof info) != static_cast<ssize_t>(sizeof info)) return 0;
   return static_cast<int>(info.ssi_signo);
+}
+
+void SignalEvents::die(int signal) const {
+  remove_temporary_();
+  die_of(signal);
 }
 
 void SignalEvents::die_of(int signal) {

@@ -19,9 +19,13 @@ class SignalEvents {
   // Ends the process as `signal` would have with its default action (after the caller has
   // put its house in order): for SIGQUIT a core dump, for SIGTERM and SIGHUP termination.
   [[noreturn]] static void die_of(int signal);
+  // The same through the object, for code loaded as a module: the window module carries its
+  // own copy of the core, and only the program's copy knows a SAVE's temporary file.
+  [[noreturn]] void die(int signal) const;
 
  private:
   sigset_t set_{};
   sigset_t previous_{};
   int fd_ = -1;
+  void (*remove_temporary_)();  // the program's own: the constructor runs in the program
 };

@@ -101,7 +101,7 @@ void WindowFrontEnd::answer_signals() {
       case SIGTERM:
       case SIGHUP: console_.request_close(); break;  // as the close button: status 0
       case SIGINT: console_.push_key(kKeyCtrlC); break;
-      case SIGQUIT: SignalEvents::die_of(SIGQUIT);
+      case SIGQUIT: signals_->die(SIGQUIT);
       default: break;  // the window has no use for a terminal's size or its return
     }
   }
