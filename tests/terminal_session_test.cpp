@@ -140,7 +140,10 @@ TEST_F(TerminalSession, APersonsSessionFromBannerToBye) {
   const std::string coloured = capture(true);
   EXPECT_EQ(coloured.rfind("\x1b[93m\x1b[44m", 0), 0u) << coloured.substr(0, 80);
 
+  // NEW is a statement: its Break test takes a key typed before it starts, so wait for
+  // the prompt as a person would.
   type_line("NEW");
+  wait_for(": NEW\n:");
   type_line("10 GOTO 10");
   type_line("RUN");
   wait_for(": RUN");
