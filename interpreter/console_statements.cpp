@@ -90,13 +90,13 @@ Continuation Interpreter::ExecInput() {
       // The answer is evaluated in place of the line; the line comes back on every way out.
       const int16_t slot = s.cur_slot;
       s.saved_cur_pos = s.cur_pos;
-      s.saved_line.swap(EditLine(slot));
+      s.saved_line.swap(SubstituteLine(slot));
       ScopeExit put_back([this, slot] {
-        EditLine(slot).swap(s.saved_line);
+        SubstituteLine(slot).swap(s.saved_line);
         s.cur_pos = s.saved_cur_pos;
         s.translated_flag = 0;  // the answer's rewrite is never written back
       });
-      EditLine(slot) = s.input_text;
+      SubstituteLine(slot) = s.input_text;
       s.cur_pos = 1;
       EvalExpression();
     }

@@ -116,6 +116,17 @@ void Interpreter::TranslateFunctions() {
   }
 
   const char quote = s.quote_char;
+  if (const TranslationMemo::Rewrite* known = translations.Find(s.cur_slot, typed, quote)) {
+    std::string& line = RewriteLine(s.cur_slot);
+    s.untranslated_text.swap(line);  // the text as typed waits aside, as below
+    line.assign(known->translated);
+    s.fn_depth = known->depth;
+    s.fn_nesting.cells = known->nesting;
+    s.translated_slot = s.cur_slot;
+    s.translated_flag = -1;
+    return;
+  }
+
   size_t first_name = std::string::npos;
   bool inside_quotes = false;
   for (size_t pos = NextStop(typed, 0, quote); pos < typed.size(); pos = NextStop(typed, pos + 1, quote)) {
@@ -133,7 +144,7 @@ void Interpreter::TranslateFunctions() {
 
   s.untranslated_text.assign(typed);
   const std::string& source = s.untranslated_text;
-  std::string& line = EditLine(s.cur_slot);
+  std::string& line = RewriteLine(s.cur_slot);
   const size_t size = source.size();
   size_t read = first_name;
   size_t write = first_name;
@@ -180,11 +191,18 @@ void Interpreter::TranslateFunctions() {
   line.resize(write);  // shorter only when a function's ")" never came
   s.translated_slot = s.cur_slot;
   s.translated_flag = -1;
+
+  TranslationMemo::Rewrite& kept = translations.Replace(s.cur_slot);
+  kept.typed.assign(source);
+  kept.translated.assign(line);
+  kept.quote = quote;
+  kept.depth = s.fn_depth;
+  kept.nesting = s.fn_nesting.cells;
 }
 
 // The rewrite character by character into a new text, as plainly as it can be said.
 void Interpreter::TranslateFunctionsByChar() {
-  std::string& line = EditLine(s.cur_slot);
+  std::string& line = RewriteLine(s.cur_slot);
   if (line.find('(') == std::string::npos) return;
 
   std::string& text = translate_buffer;
@@ -276,5 +294,5 @@ void Interpreter::ApplyFunctionToken() {
 void Interpreter::UndoTranslation() {
   if (s.translated_flag == 0) return;
   s.translated_flag = 0;
-  EditLine(s.translated_slot).swap(s.untranslated_text);
+  RewriteLine(s.translated_slot).swap(s.untranslated_text);
 }

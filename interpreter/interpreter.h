@@ -95,6 +95,9 @@ class LineNumbers {
  public:
   LineNumbers();
   void Forget(int slot);
+  // Forgets only whether the slot's text holds a "(": for a text that stands in the slot while
+  // one statement runs and leaves before anything reads the slot's number.
+  void ForgetParenthesis(int slot) { parentheses_[static_cast<size_t>(slot)] = kNotLooked; }
   // Reads the slot's entry from its text unless it is known.
   void Read(int slot, const std::string& text);
   // Reads every forgotten entry again.
@@ -138,6 +141,40 @@ class LineNumbers {
   int forgotten_count_ = 0;
   int illegal_count_ = 0;
 };
+// Function rewrites already made, kept by the text as typed: a statement that runs again
+// finds its line's rewrite here and copies it instead of making it again. The text is
+// compared whole, so a changed line can never find a stale rewrite. Two per slot, as one @()
+// assignment rewrites its line and then its value text in the same slot.
+class TranslationMemo {
+ public:
+  struct Rewrite {
+    std::string typed;
+    std::string translated;
+    char quote = 0;
+    int16_t depth = 0;                  // functions still open at the line's end
+    std::array<int16_t, 21> nesting{};  // their tokens, as the rewrite left them
+  };
+  TranslationMemo() : rewrites_(2 * kSlotCount) {}
+  const Rewrite* Find(int slot, const std::string& typed, char quote) const {
+    for (int way = 0; way < 2; ++way) {
+      const Rewrite& rewrite = rewrites_[static_cast<size_t>(2 * slot + way)];
+      if (rewrite.quote == quote && rewrite.typed == typed) return &rewrite;
+    }
+    return nullptr;
+  }
+  // The entry to fill with a new rewrite of the slot; the older of its two makes way.
+  Rewrite& Replace(int slot) {
+    uint8_t& older = older_[static_cast<size_t>(slot)];
+    Rewrite& rewrite = rewrites_[static_cast<size_t>(2 * slot + older)];
+    older ^= 1;
+    return rewrite;
+  }
+
+ private:
+  std::vector<Rewrite> rewrites_;  // on the heap: some 100 KB
+  std::array<uint8_t, kSlotCount> older_{};
+};
+
 constexpr int kVariableA = 27;   // cells 27..52 are A..Z
 constexpr int kValueBase = 53;   // value stack base cell; values in 54..82
 constexpr int kValueTop = 82;
@@ -265,6 +302,8 @@ class Interpreter {
   void InsertLine();
   void ReadLineNumber();
   std::string& EditLine(int slot);
+  std::string& SubstituteLine(int slot);
+  std::string& RewriteLine(int slot);
   void ForgetLineNumbers(int first_slot);
 
   // Expressions.
@@ -329,6 +368,7 @@ class Interpreter {
   int16_t followed_slot = -1;
   const std::string* followed_line = nullptr;
   LineNumbers line_numbers;
+  TranslationMemo translations;
   // Scratch of the statements that cut and substitute texts; they carry nothing between statements.
   std::string index_text;
   std::string value_text;

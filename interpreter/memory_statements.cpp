@@ -24,23 +24,23 @@ Continuation Interpreter::ExecLet() {
 // The index and the value are evaluated each as a text of its own, in place of the line.
 Continuation Interpreter::ExecArrayAssignment() {
   const int16_t slot = s.cur_slot;
-  s.saved_line.swap(EditLine(slot));
+  s.saved_line.swap(SubstituteLine(slot));
   ScopeExit put_back([this, slot] {
-    EditLine(slot).swap(s.saved_line);
+    SubstituteLine(slot).swap(s.saved_line);
     s.translated_flag = 0;  // rewrites of the substituted texts are never written back
   });
 
   SplitArrayAssignment();
   if (index_text.empty() || value_text.empty()) return Fail("'=' expected");
 
-  EditLine(slot) = index_text;
+  SubstituteLine(slot) = index_text;
   s.cur_pos = 1;
   EvalExpression();
   if (!s.error_text.empty()) return Continuation::MainLoop;
   const int16_t index = s.number_value;
 
   s.translated_flag = 0;
-  EditLine(slot) = value_text;
+  SubstituteLine(slot) = value_text;
   s.cur_pos = 1;
   EvalExpression();
   if (!s.error_text.empty()) return Continuation::MainLoop;

@@ -68,6 +68,21 @@ std::string& Interpreter::EditLine(int slot) {
   return line;
 }
 
+// A text put in the slot for one statement, and the line put back after it: the number is
+// never read meanwhile, so only what was known of its parentheses goes.
+std::string& Interpreter::SubstituteLine(int slot) {
+  check_index(slot, kSlotCount);
+  line_numbers.ForgetParenthesis(slot);
+  return s.program_lines.cells[static_cast<size_t>(slot)];
+}
+
+// The function rewrite and its undo: names go and tokens come, which changes neither the
+// line's number nor where it holds a "(", so everything known of the slot stays.
+std::string& Interpreter::RewriteLine(int slot) {
+  check_index(slot, kSlotCount);
+  return s.program_lines.cells[static_cast<size_t>(slot)];
+}
+
 void Interpreter::ForgetLineNumbers(int first_slot) {
   for (int slot = first_slot; slot <= kLastProgramSlot; ++slot) line_numbers.Forget(slot);
 }
