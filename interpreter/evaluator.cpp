@@ -24,14 +24,16 @@ inline int16_t Apply(int op, int32_t a, int32_t b) {
   return 0;
 }
 
-// The level of a binary operator: products bind tightest, comparisons loosest.
-int LevelOf(int op) {
-  switch (op) {
-    case '*': case '/': case '%': return 3;
-    case '+': case '-': return 2;
-    default: return 1;
-  }
+// The level of a binary operator: products bind tightest, comparisons loosest; 0 for a
+// character that is no operator.
+constexpr std::array<uint8_t, 256> MakeOperatorLevels() {
+  std::array<uint8_t, 256> levels{};
+  levels['*'] = levels['/'] = levels['%'] = 3;
+  levels['+'] = levels['-'] = 2;
+  levels['<'] = levels['='] = levels['>'] = 1;
+  return levels;
 }
+constexpr std::array<uint8_t, 256> kOperatorLevels = MakeOperatorLevels();
 
 }  // namespace
 
@@ -40,28 +42,40 @@ void Interpreter::EvalExpression() {
   s.int_cells[kValueBase] = 0;
   s.value_sp = kValueBase;
   paren_depth = 0;
-  if (line_without_parenthesis && EvalFlatExpression()) return;
+  if (!reference_paths && EvalFlatExpression()) return;
   EvalRelational();
   ApplyFunctionToken();
   s.number_value = s.int_cells[s.value_sp];
 }
 
-// The common expression: numbers and single-letter variables joined by operators, with no
-// parenthesis, function, SIZE or INCHAR, and no error on the way. One loop over the line
-// reads it, combining values in the order the three levels would, and then leaves the value
-// stack, the scan position and the word as they would. Anything else, including a division
-// by zero, makes it give up having changed nothing, and the levels read the expression.
+// The common expression: numbers and single-letter variables joined by operators and
+// parentheses, with ABS, SGN, PEEK and @() after a ")", and no RND, VPEEK, SIZE, INCHAR or
+// hexadecimal constant. One loop over the line reads it, combining values in the order the
+// levels would (an operator stack, with "(" as a mark), and then leaves the value stack, the
+// scan position and the word as they would. Anything else, including a division by zero, a
+// missing ")" or a cell outside memory, makes it give up having changed nothing, and the
+// levels read the expression.
 bool Interpreter::EvalFlatExpression() {
   if (!s.error_text.empty()) return false;  // variables are passed over after a failure
   const std::string& line = CurrentLine();
-  const char* text = line.data();
+  // The text's terminating NUL ends every run below without a check of the size: it is no
+  // blank, digit, letter, operator or parenthesis.
+  const auto* text = reinterpret_cast<const unsigned char*>(line.c_str());
   const size_t size = line.size();
   size_t pos = static_cast<uint32_t>(s.cur_pos - 1);
-  std::array<int16_t, 4> values;  // values[0] is cell 54; three levels keep at most four
-  std::array<int, 3> ops;
+  if (pos >= size) return false;  // nothing to read: the levels say what is missing
+  constexpr int kMaxValues = kValueTop - kValueBase - 1;  // fewer than the value stack holds
+  constexpr int kMaxDepth = 16;
+  constexpr int kOpen = '(';
+  std::array<int16_t, kMaxValues> values;  // values[k] is cell 54 + k
+  // Operators waiting for their right operand, three levels per depth at most, and the
+  // marks of open parentheses (level 0, below every operator's).
+  std::array<int, 3 * (kMaxDepth + 1) + kMaxDepth> ops;
+  std::array<uint8_t, 3 * (kMaxDepth + 1) + kMaxDepth> op_levels;
   int value_count = 0;
   int deepest = 0;
   int op_count = 0;
+  int depth = 0;
   int variable = 0;  // the last variable read, as a letter
   auto combine = [&]() -> bool {
     const int op = ops[static_cast<size_t>(--op_count)];
@@ -71,31 +85,79 @@ bool Interpreter::EvalFlatExpression() {
     value_count -= 1;
     return true;
   };
-  auto at = [&](size_t index) { return index < size ? LowerCase(static_cast<unsigned char>(text[index])) : kEndOfLine; };
+  // A function's token after its ")", applied to the value of its argument.
+  auto apply_token = [&](int token) -> bool {
+    int16_t& top = values[static_cast<size_t>(value_count - 1)];
+    switch (token) {
+      case 177: top = abs_int16(top); return true;
+      case 179: top = sign_int16(top); return true;
+      case 180:
+        if (top < 0 || top >= s.byte_memory.size()) return false;  // host error 9: the levels raise it
+        top = s.byte_memory.cells[static_cast<size_t>(top)];
+        return true;
+      case 181: {
+        const long low = 2L * top;
+        if (low < 0 || low + 1 >= s.byte_memory.size()) return false;
+        top = WrapToInt16(s.byte_memory.cells[static_cast<size_t>(low + 1)] * 256 + s.byte_memory.cells[static_cast<size_t>(low)]);
+        return true;
+      }
+      default: return false;  // RND and VPEEK reach the host: the levels call them
+    }
+  };
   for (;;) {
-    while (pos < size && text[pos] == ' ') ++pos;
-    const int first = at(pos);
+    while (text[pos] == ' ') ++pos;
+    const int first = LowerCase(text[pos]);
+    if (first == kOpen) {
+      if (depth == kMaxDepth) return false;
+      ops[static_cast<size_t>(op_count)] = kOpen;
+      op_levels[static_cast<size_t>(op_count++)] = 0;
+      depth += 1;
+      pos += 1;
+      continue;
+    }
+    if (value_count == kMaxValues) return false;
     int16_t value = 0;
-    if (first >= '0' && first <= '9') {
+    if (static_cast<unsigned>(first - '0') < 10) {
       uint32_t digits = 0;
-      while (pos < size && text[pos] >= '0' && text[pos] <= '9') digits = (digits * 10 + static_cast<uint32_t>(text[pos++] - '0')) & 0xFFFF;
-      if (at(pos) == '.') return false;  // "Illegal number"
+      for (unsigned digit; (digit = static_cast<unsigned>(text[pos] - '0')) < 10; ++pos) digits = (digits * 10 + digit) & 0xFFFF;
+      if (text[pos] == '.') return false;  // "Illegal number"
       value = WrapToInt16(static_cast<int32_t>(digits));
-    } else if (first >= 'a' && first <= 'z' && !IsWordChar(at(pos + 1))) {
+    } else if (first >= 'a' && first <= 'z' && kCharacters.word_letter[text[pos + 1]] == 0) {
       variable = first;
-      value = s.int_cells[first - 70];
+      value = s.int_cells.cells[static_cast<size_t>(first - 70)];  // a to z: cells 27 to 52
       pos += 1;
     } else if (first != '+' && first != '-') {
-      return false;  // a parenthesis, a longer word, the end of the line, ...
+      return false;  // a longer word, a "$", the end of the line, ...
     }  // a sign stands for 0 and is left to be read as an operator
     values[static_cast<size_t>(value_count++)] = value;
     if (value_count > deepest) deepest = value_count;
 
-    while (pos < size && text[pos] == ' ') ++pos;
-    int op = at(pos);
-    if (op != '*' && op != '/' && op != '%' && op != '+' && op != '-' && op != '<' && op != '=' && op != '>') break;
+    // Each ")" closes its level, and the run of a function's token after it applies that
+    // function; the run is as long as the name it replaced.
+    while (text[pos] == ' ') ++pos;
+    while (text[pos] == ')' && depth > 0) {
+      while (ops[static_cast<size_t>(op_count - 1)] != kOpen) {
+        if (!combine()) return false;
+      }
+      op_count -= 1;
+      depth -= 1;
+      pos += 1;
+      const int token = text[pos];
+      if (token >= kFirstToken && token <= kLastToken) {
+        if (!apply_token(token)) return false;
+        pos += static_cast<size_t>(kTokenRuns[static_cast<size_t>(token - kFirstToken)]);
+        if (pos > size) return false;  // a run cut short by the line's end
+        // A token right after the run would be applied as well when it comes later in the
+        // levels' table: rare enough to leave to them.
+        if (text[pos] >= kFirstToken && text[pos] <= kLastToken) return false;
+      }
+      while (text[pos] == ' ') ++pos;
+    }
+    int op = text[pos];
+    const int level = kOperatorLevels[static_cast<size_t>(op)];
+    if (level == 0) break;
     pos += 1;
-    const int second = at(pos);  // no blank inside a two-character operator
+    const int second = text[pos];  // no blank inside a two-character operator
     if ((op == '<' || op == '>') && second == '=') {
       op = op == '<' ? kLessEqual : kGreaterEqual;
       pos += 1;
@@ -103,20 +165,25 @@ bool Interpreter::EvalFlatExpression() {
       op = kNotEqual;
       pos += 1;
     }
-    while (op_count > 0 && LevelOf(ops[static_cast<size_t>(op_count - 1)]) >= LevelOf(op)) {
+    while (op_count > 0 && op_levels[static_cast<size_t>(op_count - 1)] >= level) {
       if (!combine()) return false;
     }
-    ops[static_cast<size_t>(op_count++)] = op;
+    ops[static_cast<size_t>(op_count)] = op;
+    op_levels[static_cast<size_t>(op_count++)] = static_cast<uint8_t>(level);
   }
+  if (depth != 0) return false;  // "Missing ')'"
   while (op_count > 0) {
     if (!combine()) return false;
   }
-  const int next = at(pos);
+  const int next = pos < size ? LowerCase(text[pos]) : kEndOfLine;
   if (next >= kFirstToken && next <= kLastToken) return false;  // a function's run follows
 
-  for (int k = 0; k < 4; ++k) {  // as deep as the levels went: four values at most
-    if (k < deepest) s.int_cells.cells[kValueBase + 1 + static_cast<size_t>(k)] = values[static_cast<size_t>(k)];
+  // As deep as the levels went; the first four cells unrolled, as most expressions go no deeper.
+  int16_t* cells = &s.int_cells.cells[kValueBase + 1];
+  for (int k = 0; k < 4; ++k) {
+    if (k < deepest) cells[k] = values[static_cast<size_t>(k)];
   }
+  for (int k = 4; k < deepest; ++k) cells[k] = values[static_cast<size_t>(k)];
   s.value_sp = kValueBase + 1;
   s.number_value = values[0];
   if (variable != 0) {

@@ -37,6 +37,14 @@ const FunctionName* FunctionAt(const std::string& line, size_t pos) {
   return nullptr;
 }
 
+constexpr bool RunsAgree() {
+  for (const FunctionName& function : kFunctions) {
+    if (kTokenRuns[static_cast<size_t>(function.token - kFirstToken)] != function.run) return false;
+  }
+  return true;
+}
+static_assert(RunsAgree());
+
 const FunctionName& FunctionOf(int token) {
   for (const FunctionName& function : kFunctions) {
     if (function.token == token) return function;
@@ -106,14 +114,10 @@ size_t NextStop(const std::string& text, size_t from, char quote) {
 // rewritten text is never longer than the text as typed, and every write lands behind the
 // read position, so the text as typed is read from its copy in untranslated_text.
 void Interpreter::TranslateFunctions() {
-  line_without_parenthesis = false;
   if (s.translated_flag != 0 && s.translated_slot == s.cur_slot) return;
   if (reference_paths) return TranslateFunctionsByChar();
   const std::string& typed = CurrentLine();
-  if (line_numbers.WithoutParenthesis(s.cur_slot, typed)) {  // no call can stand in it
-    line_without_parenthesis = true;
-    return;
-  }
+  if (line_numbers.WithoutParenthesis(s.cur_slot, typed)) return;  // no call can stand in it
 
   const char quote = s.quote_char;
   if (const TranslationMemo::Rewrite* known = translations.Find(s.cur_slot, typed, quote)) {

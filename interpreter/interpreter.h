@@ -2,6 +2,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,32 +34,80 @@ struct CheckedVector {
   long size() const { return static_cast<long>(cells.size()); }
 };
 
+// Characters by table: the scanner asks these of every character it reads.
+struct CharacterTables {
+  std::array<uint8_t, 256> lower{};        // A to Z in lower case, every other byte as it is
+  std::array<uint8_t, 256> word_letter{};  // a word's letters in lower case; 0 for any other byte
+};
+constexpr CharacterTables MakeCharacterTables() {
+  CharacterTables tables{};
+  for (int c = 0; c < 256; ++c) {
+    const int lower = (c >= 'A' && c <= 'Z') ? c + 32 : c;
+    tables.lower[static_cast<size_t>(c)] = static_cast<uint8_t>(lower);
+    const bool letter = (lower >= 'a' && lower <= 'z') || lower == '@';
+    tables.word_letter[static_cast<size_t>(c)] = letter ? static_cast<uint8_t>(lower) : 0;
+  }
+  return tables;
+}
+inline constexpr CharacterTables kCharacters = MakeCharacterTables();
+
 // Keywords and names compare in lower case; only A to Z change.
-inline int LowerCase(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
+inline int LowerCase(unsigned char c) { return kCharacters.lower[c]; }
 
 // The letters of a word, after lower-casing: a to z and "@".
 inline bool IsWordChar(int c) { return (c >= 'a' && c <= 'z') || c == '@'; }
 
 // A word as the scanner reads it: letters and "@", in lower case. Its first kKept letters
 // are kept with its whole length: nothing compares more letters than a keyword has, and a
-// longer word equals no keyword, so it is told apart from every keyword all the same.
+// longer word equals no keyword, so it is told apart from every keyword all the same. The
+// first eight letters are also packed into one number, so that a keyword compares at once.
 class Word {
  public:
   static constexpr size_t kKept = 32;
+  static constexpr size_t kPacked = 8;
   size_t size() const { return length_; }
   bool empty() const { return length_ == 0; }
   char front() const { return letters_[0]; }
-  void clear() { length_ = 0; }
+  void clear() {
+    length_ = 0;
+    head_ = 0;
+  }
   // A word of one letter, already in lower case.
   void assign(char letter) {
     letters_[0] = letter;
+    head_ = static_cast<unsigned char>(letter);
     length_ = 1;
   }
+  // Reads the run of letters that starts at `text` and ends at a byte that is none (a NUL
+  // at the latest); how many letters it had.
+  size_t read_run(const unsigned char* text) {
+    size_t n = 0;
+    for (unsigned char letter; (letter = kCharacters.word_letter[text[n]]) != 0; ++n) {
+      letters_[n < kKept ? n : kKept] = static_cast<char>(letter);  // letters past kKept fall on a spare cell
+    }
+    uint64_t head;
+    std::memcpy(&head, letters_.data(), sizeof head);
+    head_ = n >= kPacked ? head : head & ((uint64_t{1} << (8 * n)) - 1);
+    length_ = n;
+    return n;
+  }
   void push_back(char c) {
+    if (length_ < kPacked) head_ |= static_cast<uint64_t>(static_cast<unsigned char>(c)) << (8 * length_);
     if (length_ < kKept) letters_[length_] = c;
     length_ += 1;
   }
+  // The first eight letters of `text`, packed as a word packs its own.
+  static constexpr uint64_t Pack(std::string_view text) {
+    uint64_t packed = 0;
+    for (size_t i = 0; i < text.size() && i < kPacked; ++i) {
+      packed |= static_cast<uint64_t>(static_cast<unsigned char>(text[i])) << (8 * i);
+    }
+    return packed;
+  }
+  // Whether the word is the one of `length` letters, at most eight, that packs as `packed`.
+  bool Is(uint64_t packed, size_t length) const { return length_ == length && head_ == packed; }
   bool operator==(std::string_view text) const {
+    if (text.size() <= kPacked) return Is(Pack(text), text.size());
     if (text.size() != length_ || length_ > kKept) return false;
     for (size_t i = 0; i < length_; ++i) {
       if (letters_[i] != text[i]) return false;
@@ -67,7 +116,8 @@ class Word {
   }
 
  private:
-  std::array<char, kKept> letters_{};
+  std::array<char, kKept + 1> letters_{};
+  uint64_t head_ = 0;
   size_t length_ = 0;
 };
 
@@ -99,7 +149,9 @@ class LineNumbers {
   // one statement runs and leaves before anything reads the slot's number.
   void ForgetParenthesis(int slot) { parentheses_[static_cast<size_t>(slot)] = kNotLooked; }
   // Reads the slot's entry from its text unless it is known.
-  void Read(int slot, const std::string& text);
+  void Read(int slot, const std::string& text) {
+    if (states_[static_cast<size_t>(slot)] == kUnread) ReadText(slot, text);
+  }
   // Reads every forgotten entry again.
   void ReadForgotten(const ProgramLines& lines);
   // Whether the slot's text, `text`, has no "(": looked for once per text.
@@ -131,6 +183,7 @@ class LineNumbers {
   };
   static constexpr size_t kFoundSlots = 512;
   int Search(int from, int16_t target) const;
+  void ReadText(int slot, const std::string& text);
   mutable std::array<FoundSlot, kFoundSlots> found_{};
   uint64_t generation_ = 1;
   std::array<int16_t, kSlotCount> values_{};
@@ -183,6 +236,9 @@ constexpr int kArrayMarker = -6; // var_index of any word that begins with "@"
 constexpr int kEndOfLine = -1;   // cur_char past the end of the line
 constexpr int kFirstToken = 177; // the function tokens, ABS to VPEEK
 constexpr int kLastToken = 182;
+// How many characters each token's run holds: as many as the name's letters it replaced
+// (ABS, RND, SGN, PEEK, @, VPEEK).
+constexpr std::array<int, kLastToken - kFirstToken + 1> kTokenRuns = {3, 3, 3, 4, 1, 5};
 
 // The interpreter's whole persistent state. Numbers are 16-bit signed, flags 0 or -1.
 struct InterpreterState {
@@ -377,7 +433,6 @@ class Interpreter {
   std::string print_buffer;
   std::array<int32_t, 21> plain_levels{};  // plain "(" open above each open function while translating
   int paren_depth = 0;  // nesting of parenthesised expressions within one evaluation
-  bool line_without_parenthesis = false;  // as TranslateFunctions found the current line just now
 };
 
 // The scanner's per-character primitives, inline: they run several times per character.

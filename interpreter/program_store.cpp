@@ -107,9 +107,8 @@ void LineNumbers::Forget(int slot) {
   forgotten_[static_cast<size_t>(forgotten_count_++)] = static_cast<int16_t>(slot);
 }
 
-void LineNumbers::Read(int slot, const std::string& text) {
+void LineNumbers::ReadText(int slot, const std::string& text) {
   State& state = states_[static_cast<size_t>(slot)];
-  if (state != kUnread) return;
   generation_ += 1;
   uint32_t index = 0;
   while (index < text.size() && text[index] == ' ') ++index;

@@ -157,6 +157,15 @@ constexpr KeywordBuckets MakeKeywordBuckets() {
 
 constexpr KeywordBuckets kKeywordBuckets = MakeKeywordBuckets();
 
+// Each keyword's letters packed as a Word packs its first eight.
+constexpr auto MakePackedKeywords() {
+  std::array<uint64_t, std::size(KeywordTable::kKeywords)> packed{};
+  for (size_t k = 0; k < packed.size(); ++k) packed[k] = Word::Pack(KeywordTable::kKeywords[k].word);
+  return packed;
+}
+constexpr auto kPackedKeywords = MakePackedKeywords();
+static_assert(kLongestKeyword <= Word::kPacked);
+
 }  // namespace
 
 Continuation Interpreter::Dispatch() {
@@ -166,7 +175,7 @@ Continuation Interpreter::Dispatch() {
     for (const int8_t k : kKeywordBuckets[BucketOf(word.size(), word.front())]) {
       if (k < 0) break;
       const KeywordTable::Keyword& keyword = KeywordTable::kKeywords[k];
-      if (word == keyword.word) return (this->*keyword.handler)();
+      if (word.Is(kPackedKeywords[static_cast<size_t>(k)], keyword.word.size())) return (this->*keyword.handler)();
     }
   }
   return ExecLet();  // any other word: the implicit assignment

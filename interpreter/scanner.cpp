@@ -40,29 +40,26 @@ void Interpreter::Abandon(const char* message) {
 }
 
 // The blanks and the run of letters and "@" are read straight from the line, in one pass.
+// The text's terminating NUL is no blank and no letter, so the runs stop at the end unchecked.
 void Interpreter::ReadWord() {
   if (reference_paths) return ReadWordByChar();
   const std::string& line = CurrentLine();
-  const char* text = line.data();
+  const auto* text = reinterpret_cast<const unsigned char*>(line.c_str());
   const size_t size = line.size();
   size_t index = static_cast<uint32_t>(s.cur_pos - 1);  // below 1: past any end
-  while (index < size && text[index] == ' ') ++index;
-  int c = index < size ? LowerCase(static_cast<unsigned char>(text[index])) : kEndOfLine;
-  if (!IsWordChar(c)) {
-    s.cur_pos = static_cast<int32_t>(index + 1);
-    s.cur_char = c;
-    s.word.clear();
-    SetErrorIfNone("Invalid label");
-    return;
-  }
   s.word.clear();
-  do {
-    s.word.push_back(static_cast<char>(c));
-    index += 1;
-    c = index < size ? LowerCase(static_cast<unsigned char>(text[index])) : kEndOfLine;
-  } while (IsWordChar(c));
+  if (index < size) {
+    while (text[index] == ' ') ++index;
+    if (const size_t letters = s.word.read_run(text + index); letters != 0) {
+      index += letters;
+      s.cur_pos = static_cast<int32_t>(index + 1);
+      s.cur_char = index < size ? LowerCase(text[index]) : kEndOfLine;
+      return;
+    }
+  }
   s.cur_pos = static_cast<int32_t>(index + 1);
-  s.cur_char = c;
+  s.cur_char = index < size ? LowerCase(text[index]) : kEndOfLine;
+  SetErrorIfNone("Invalid label");
 }
 
 void Interpreter::ReadWordByChar() {

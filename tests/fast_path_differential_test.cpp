@@ -40,7 +40,8 @@ class ProgramWriter {
     switch (Below(depth > 2 ? 3 : 24)) {
       case 0: return std::to_string(Below(40));
       case 1: return Variable();
-      case 2: return Pick<std::string>({"7", "300", "65535", "$00FF", "-3", "SIZE", "1+2", "12.5"});
+      case 2: return Pick<std::string>({"7", "300", "65535", "$00FF", "-3", "SIZE", "1+2", "12.5", "( J )", "ABS(-(3))",
+                                        std::string(20, '(') + "2" + std::string(20, ')'), "-(-(A))*(B)"});
       case 3: return Pick<std::string>({"ABS(", "abs(", "SGN(", "Sgn(", "PEEK(", "RND(", "@(", "VPEEK(", "ABS ("}) + Expression(depth + 1) + ")";
       case 4: return "@(" + std::to_string(Below(20)) + ")";
       case 5: return "(" + Expression(depth + 1) + ")";
@@ -129,6 +130,12 @@ TEST_F(FastPathDifferential, RandomProgramsShowTheSameScreenEitherWay) {
       plain.Host().key_after_statements(kStatementsPerRun, 3);
       const std::string shown = fast.Run(command);
       ASSERT_EQ(shown, plain.Run(command)) << "scenario " << scenario << ", command " << command;
+      // Every cell too, the value stack's included: a later failed evaluation can show a
+      // value an earlier one left there.
+      ASSERT_TRUE(fast.State().int_cells.cells == plain.State().int_cells.cells)
+          << "scenario " << scenario << ", command " << command;
+      ASSERT_TRUE(fast.State().byte_memory.cells == plain.State().byte_memory.cells)
+          << "scenario " << scenario << ", command " << command;
     }
     ASSERT_EQ(fast.Host().transcript(), plain.Host().transcript()) << "scenario " << scenario;
     ASSERT_EQ(fast.Program(), plain.Program()) << "scenario " << scenario;
