@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "interpreter/interpreter.h"
 #include "tests/support/test_host.h"
@@ -71,7 +72,8 @@ inline void CheckScratchFolder() {
 
 class Session {
  public:
-  Session() : interpreter_(test_.host()) {
+  // With `reference_paths`, the interpreter reads every statement the plain way.
+  explicit Session(bool reference_paths = false) : interpreter_(test_.host(), reference_paths) {
     Interpreter::WindowSettings(test_.host());
     test_.bound_statements(kBreakEvery, kCloseAfter);
     try {
@@ -95,6 +97,8 @@ class Session {
     }
   }
   bool Ended() const { return test_.ended(); }
+  std::vector<std::string> Transcript() const { return test_.transcript(); }
+  const InterpreterState& State() const { return interpreter_.state(); }
 
  private:
   TestHost test_;

@@ -210,7 +210,7 @@ class TranslationMemo {
   TranslationMemo() : rewrites_(2 * kSlotCount) {}
   const Rewrite* Find(int slot, const std::string& typed, char quote) const {
     for (int way = 0; way < 2; ++way) {
-      const Rewrite& rewrite = rewrites_[static_cast<size_t>(2 * slot + way)];
+      const Rewrite& rewrite = rewrites_[2 * static_cast<size_t>(slot) + static_cast<size_t>(way)];
       if (rewrite.quote == quote && rewrite.typed == typed) return &rewrite;
     }
     return nullptr;
@@ -218,7 +218,7 @@ class TranslationMemo {
   // The entry to fill with a new rewrite of the slot; the older of its two makes way.
   Rewrite& Replace(int slot) {
     uint8_t& older = older_[static_cast<size_t>(slot)];
-    Rewrite& rewrite = rewrites_[static_cast<size_t>(2 * slot + older)];
+    Rewrite& rewrite = rewrites_[2 * static_cast<size_t>(slot) + older];
     older ^= 1;
     return rewrite;
   }
