@@ -121,9 +121,10 @@ void Interpreter::TranslateFunctions() {
 
   const char quote = s.quote_char;
   if (const TranslationMemo::Rewrite* known = translations.Find(s.cur_slot, typed, quote)) {
-    std::string& line = RewriteLine(s.cur_slot);
-    s.untranslated_text.swap(line);  // the text as typed waits aside, as below
-    line.assign(known->translated);
+    // Copies, not exchanges: each text keeps its own buffer, so none of them ever needs a
+    // larger one once the program has run.
+    s.untranslated_text.assign(typed);  // the text as typed waits aside, as below
+    RewriteLine(s.cur_slot).assign(known->translated);
     s.fn_depth = known->depth;
     s.fn_nesting.cells = known->nesting;
     s.translated_slot = s.cur_slot;
@@ -298,5 +299,5 @@ void Interpreter::ApplyFunctionToken() {
 void Interpreter::UndoTranslation() {
   if (s.translated_flag == 0) return;
   s.translated_flag = 0;
-  RewriteLine(s.translated_slot).swap(s.untranslated_text);
+  RewriteLine(s.translated_slot).assign(s.untranslated_text);  // copied back: see TranslateFunctions
 }
