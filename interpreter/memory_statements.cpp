@@ -2,6 +2,8 @@
 #include "interpreter/interpreter.h"
 #include "interpreter/scope_exit.h"
 
+#include <cstring>
+
 Continuation Interpreter::ExecLet() {
   if (s.word == "let") {
     ReadWord();
@@ -59,8 +61,13 @@ Continuation Interpreter::ExecArrayAssignment() {
 void Interpreter::SplitArrayAssignment() {
   const std::string& line = s.saved_line;
   const int32_t length = static_cast<int32_t>(line.size());
-  int32_t start = static_cast<int32_t>(string_find(s.cur_pos, line, "(", true));
-  if (start == 0) start = s.cur_pos;  // no "(" follows: the text after the word
+  // The first "(" from cur_pos on (as string_find would find it), else the text after the word.
+  int32_t start = s.cur_pos;
+  if (start >= 1 && start <= length) {
+    if (const void* open = std::memchr(line.data() + start - 1, '(', static_cast<size_t>(length - start + 1))) {
+      start = static_cast<int32_t>(static_cast<const char*>(open) - line.data()) + 1;
+    }
+  }
   index_text.clear();
   value_text.clear();
   int32_t separator = 0;

@@ -149,7 +149,7 @@ std::string Rows(const std::vector<std::string>& lines) {
 TEST_F(ListPause, WaitsAfterEveryTwentiethLineForAnyKey) {
   TypeProgram(40);
   const size_t before = session_.Host().transcript().size();
-  session_.Host().run("LIST PAUSE");
+  session_.Host().run_line("LIST PAUSE");
   EXPECT_EQ(ShownSince(before), Rows(Numbered(1, 20)) + "Pause...");
 
   session_.Host().type("\x03");  // Ctrl+C continues the listing, it does not break it
@@ -167,7 +167,7 @@ TEST_F(ListPause, WaitsAfterEveryTwentiethLineForAnyKey) {
 
 TEST_F(ListPause, ClosingTheWindowEndsTheWait) {
   TypeProgram(21);
-  session_.Host().run("LIST PAUSE");
+  session_.Host().run_line("LIST PAUSE");
   ASSERT_EQ(session_.Host().row(25), "Pause...");
   session_.Host().close_window();
   session_.Idle();
@@ -177,7 +177,7 @@ TEST_F(ListPause, ClosingTheWindowEndsTheWait) {
 TEST_F(ListPause, OnlyAPauseThatWasTheLastWordCounts) {
   TypeProgram(45);
   size_t before = session_.Host().transcript().size();
-  session_.Host().run("LIST 11,35 PAUSE");
+  session_.Host().run_line("LIST 11,35 PAUSE");
   EXPECT_EQ(ShownSince(before), Rows(Numbered(11, 30)) + "Pause...");
   session_.Host().type("x");
   session_.Idle();
@@ -185,10 +185,10 @@ TEST_F(ListPause, OnlyAPauseThatWasTheLastWordCounts) {
 
   // These end without waiting for a key.
   before = session_.Host().transcript().size();
-  session_.Host().run("LIST PAUSE,40");
+  session_.Host().run_line("LIST PAUSE,40");
   EXPECT_EQ(ShownSince(before), Rows(Numbered(1, 40)) + "Listed 40 lines\n:");
   before = session_.Host().transcript().size();
-  session_.Host().run("LIST");
+  session_.Host().run_line("LIST");
   EXPECT_EQ(ShownSince(before), Rows(Numbered(1, 45)) + "Listed 45 lines\n:");
 }
 

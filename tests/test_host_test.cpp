@@ -29,7 +29,7 @@ TEST(TestHostTest, TypedLinesAreTakenWhereTheProgramWaits) {
   EXPECT_EQ(test.row(1), "Name?");
   EXPECT_EQ(test.cursor_row(), 2);
 
-  test.run("Ann");
+  test.run_line("Ann");
   test.type_line("Bo");
   test.type("Cy\n");
   test.run_until_idle();
@@ -88,7 +88,7 @@ TEST(TestHostTest, KeysCanArriveAfterAGivenNumberOfStatements) {
   test.start([&test] { BreakableRun(test.host()); });
   const long before = test.statements();
   test.key_after_statements(1000000, 3);
-  test.run("RUN");
+  test.run_line("RUN");
   EXPECT_EQ(test.row(2), "Break after 1000000");
   EXPECT_EQ(test.statements() - before, 1000000);
 }

@@ -26,7 +26,7 @@ class Session {
     // The echo after ": " takes more than one row when the line is long.
     const size_t echo_rows = (2 + line.size() + 79) / 80;
     const size_t before = test_.transcript().size() + echo_rows - 1;
-    test_.run(line);
+    test_.run_line(line);
     const std::vector<std::string> rows = test_.transcript();
     std::string out;
     for (size_t i = before; i < rows.size(); ++i) {

@@ -64,7 +64,7 @@ void TestHost::run_until_idle() {
   if (!idle) throw std::runtime_error("TestHost: the program did not wait for a key within 10 s");
 }
 
-void TestHost::run(std::string_view line) {
+void TestHost::run_line(std::string_view line) {
   type_line(line);
   run_until_idle();
 }

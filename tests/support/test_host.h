@@ -40,7 +40,7 @@ class TestHost : public FrontEnd {
   // end counts once the window is closed). Throws std::runtime_error after 10 s, and
   // rethrows an exception other than HostShutdown that ended the program.
   void run_until_idle();
-  void run(std::string_view line);  // type_line, then run_until_idle
+  void run_line(std::string_view line);  // type_line, then run_until_idle
 
   bool ended() const;
   // At the count-th statement_event from now (1 is the next one), push key into the ring
