@@ -2,6 +2,7 @@
 #include "interpreter/interpreter.h"
 #include "interpreter/scope_exit.h"
 
+#include <array>
 #include <cstring>
 
 Continuation Interpreter::ExecLet() {
@@ -68,27 +69,42 @@ void Interpreter::SplitArrayAssignment() {
       start = static_cast<int32_t>(static_cast<const char*>(open) - line.data()) + 1;
     }
   }
-  index_text.clear();
-  value_text.clear();
-  int32_t separator = 0;
+  // Only parentheses, "=" and ":" matter to the cut; the index text is taken at the end, up
+  // to the last "=" outside parentheses.
+  static constexpr std::array<bool, 256> kStops = [] {
+    std::array<bool, 256> stops{};
+    stops['('] = stops[')'] = stops['='] = stops[':'] = true;
+    return stops;
+  }();
+  const auto* text = reinterpret_cast<const unsigned char*>(line.data());
+  int32_t separator = 0;  // just after the last "=" outside parentheses; 0 for none yet
+  int32_t value_end = length;
   int depth = 0;
   s.saved_cur_pos = length + 1;
   for (int32_t p = start; p <= length; ++p) {
-    const char c = line[p - 1];
+    const unsigned char c = text[p - 1];
+    if (!kStops[c]) continue;
     if (c == '(') {
       depth += 1;
     } else if (c == ')') {
       depth -= 1;
-    } else if (c == '=' && depth == 0) {
-      index_text.assign(line, start - 1, p - start);
-      separator = p;
-    } else if (c == ':' && !index_text.empty()) {
-      value_text.assign(line, separator, p - separator - 1);
+    } else if (c == '=') {
+      if (depth == 0) separator = p;
+    } else if (separator > start) {  // a ":" once the index text is not empty
+      value_end = p - 1;
       s.saved_cur_pos = p;
       break;
     }
   }
-  if (value_text.empty() && separator > 0) value_text.assign(line, separator);
+  if (separator > 0) {
+    index_text.assign(line, static_cast<size_t>(start - 1), static_cast<size_t>(separator - start));
+    // A ":" right after the "=" leaves no value before it: the value is then the rest of the line.
+    if (value_end == separator) value_end = length;
+    value_text.assign(line, static_cast<size_t>(separator), static_cast<size_t>(value_end - separator));
+  } else {
+    index_text.clear();
+    value_text.clear();
+  }
 }
 
 Continuation Interpreter::ExecPoke() {
