@@ -138,5 +138,6 @@ int main(int argc, char** argv) {
     _exit(0);  // a close: status 0
   }
   program.join();
+  if (const int failure = front_end->failure_status(); failure != 0) return failure;
   return status;
 }

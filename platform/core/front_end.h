@@ -19,6 +19,10 @@ class FrontEnd {
   // closed it and the program has ended at its next event check). The default returns at
   // once: a front end without a display of its own has nothing to do there.
   virtual void run() {}
+  // The exit status the front end asks for once run() has returned: non-zero when it could
+  // not show the program at all (a window that cannot draw), so that no caller takes that
+  // for a session that went well.
+  virtual int failure_status() const { return 0; }
   // The host's window settings, given once before run() and before the program thread starts;
   // a front end with a window of its own opens it with them.
   virtual void window_settings(int32_t /*resizable*/, int32_t /*scaling_mode*/) {}

@@ -36,6 +36,8 @@ class WindowFrontEnd : public FrontEnd {
   void run() override;
   // Whether run() opened a window that could draw.
   bool drew() const { return drew_; }
+  // 1 when run() could not open a window that draws.
+  int failure_status() const override { return drew_ ? 0 : 1; }
 
  private:
   // One window per process: freeglut's callbacks carry no pointer of ours.

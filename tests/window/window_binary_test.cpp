@@ -9,6 +9,7 @@
 
 #include <array>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -26,13 +27,15 @@ constexpr const char* kTitle = "KELO BASIC 1.1/E for VEXO";
 // The program started in its window, stopped when the test ends.
 class WindowProgram {
  public:
-  explicit WindowProgram(const std::string& display) : pid_(fork()) {
+  // `fontconfig_file`, when given, is the only font configuration the program sees.
+  explicit WindowProgram(const std::string& display, const std::string& fontconfig_file = "") : pid_(fork()) {
     if (pid_ == 0) {
       prctl(PR_SET_PDEATHSIG, SIGKILL);  // a test that dies takes the program along
       const int null = open("/dev/null", O_RDONLY);
       dup2(null, STDIN_FILENO);
       setenv("KELO_HOST", "window", 1);
       setenv("DISPLAY", display.c_str(), 1);
+      if (!fontconfig_file.empty()) setenv("FONTCONFIG_FILE", fontconfig_file.c_str(), 1);
       execl(KELO_BINARY, KELO_BINARY, static_cast<char*>(nullptr));
       _exit(127);
     }
@@ -265,6 +268,21 @@ TEST(WindowChoice, AnUnopenableDisplayAtATerminalStaysInTheTerminal) {
   EXPECT_EQ(message.find('\n'), std::string::npos) << message;
   EXPECT_NE(status, -1);
   std::remove(err.c_str());
+}
+
+// A window that cannot draw (here: fontconfig knows no font at all) says so and ends with
+// status 1, so that a script never takes it for a session that went well.
+TEST(WindowThatCannotDraw, EndsWithStatusOne) {
+  VirtualDisplay display;
+  ASSERT_TRUE(display.running()) << "Xvfb did not start";
+  char folder[] = "/tmp/kelo-fonts-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string config = std::string(folder) + "/fonts.conf";
+  ASSERT_EQ(shell_status("printf '<?xml version=\"1.0\"?><fontconfig></fontconfig>' > " + config), 0);
+  WindowProgram program(display.name(), config);
+  EXPECT_EQ(program.wait_for_exit(), 1);
+  std::remove(config.c_str());
+  rmdir(folder);
 }
 
 }  // namespace
