@@ -178,12 +178,10 @@ bool Interpreter::EvalFlatExpression() {
   const int next = pos < size ? LowerCase(text[pos]) : kEndOfLine;
   if (next >= kFirstToken && next <= kLastToken) return false;  // a function's run follows
 
-  // As deep as the levels went; the first four cells unrolled, as most expressions go no deeper.
+  // As deep as the levels went: one value at least, and most expressions hold no more.
   int16_t* cells = &s.int_cells.cells[kValueBase + 1];
-  for (int k = 0; k < 4; ++k) {
-    if (k < deepest) cells[k] = values[static_cast<size_t>(k)];
-  }
-  for (int k = 4; k < deepest; ++k) cells[k] = values[static_cast<size_t>(k)];
+  cells[0] = values[0];
+  for (int k = 1; k < deepest; ++k) cells[k] = values[static_cast<size_t>(k)];
   s.value_sp = kValueBase + 1;
   s.number_value = values[0];
   if (variable != 0) {

@@ -113,11 +113,9 @@ size_t NextStop(const std::string& text, size_t from, char quote) {
 // front of it, and only then copied aside and rewritten in place, from that name on. The
 // rewritten text is never longer than the text as typed, and every write lands behind the
 // read position, so the text as typed is read from its copy in untranslated_text.
-void Interpreter::TranslateFunctions() {
-  if (s.translated_flag != 0 && s.translated_slot == s.cur_slot) return;
-  if (reference_paths) return TranslateFunctionsByChar();
+// (TranslateFunctions, inline in the header, has settled the cases where nothing is to do.)
+void Interpreter::TranslateFunctionsInPlace() {
   const std::string& typed = CurrentLine();
-  if (line_numbers.WithoutParenthesis(s.cur_slot, typed)) return;  // no call can stand in it
 
   const char quote = s.quote_char;
   if (const TranslationMemo::Rewrite* known = translations.Find(s.cur_slot, typed, quote)) {

@@ -153,7 +153,9 @@ class LineNumbers {
     if (states_[static_cast<size_t>(slot)] == kUnread) ReadText(slot, text);
   }
   // Reads every forgotten entry again.
-  void ReadForgotten(const ProgramLines& lines);
+  void ReadForgotten(const ProgramLines& lines) {
+    if (forgotten_count_ > 0) ReadForgottenEntries(lines);
+  }
   // Whether the slot's text, `text`, has no "(": looked for once per text.
   bool WithoutParenthesis(int slot, const std::string& text) {
     Parenthesis& known = parentheses_[static_cast<size_t>(slot)];
@@ -184,6 +186,7 @@ class LineNumbers {
   static constexpr size_t kFoundSlots = 512;
   int Search(int from, int16_t target) const;
   void ReadText(int slot, const std::string& text);
+  void ReadForgottenEntries(const ProgramLines& lines);
   mutable std::array<FoundSlot, kFoundSlots> found_{};
   uint64_t generation_ = 1;
   std::array<int16_t, kSlotCount> values_{};
@@ -374,6 +377,7 @@ class Interpreter {
   void CombineTop(int op);
   void DropTop();
   void TranslateFunctions();
+  void TranslateFunctionsInPlace();
   void TranslateFunctionsByChar();
   void ApplyFunctionToken();
   void UndoTranslation();
@@ -461,6 +465,15 @@ inline void Interpreter::VariableIndex() {
   } else {
     SetErrorIfNone("Variable expected");
   }
+}
+
+// Every evaluation asks for the rewrite; most lines have been rewritten already or hold no
+// "(" at all, which is settled here without a call.
+inline void Interpreter::TranslateFunctions() {
+  if (s.translated_flag != 0 && s.translated_slot == s.cur_slot) return;
+  if (reference_paths) return TranslateFunctionsByChar();
+  if (line_numbers.WithoutParenthesis(s.cur_slot, CurrentLine())) return;  // no call can stand in it
+  TranslateFunctionsInPlace();
 }
 
 // Most calls stand on a character that is no blank already.

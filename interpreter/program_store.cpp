@@ -123,7 +123,7 @@ void LineNumbers::ReadText(int slot, const std::string& text) {
   ends_[static_cast<size_t>(slot)] = static_cast<int32_t>(index + 1);
 }
 
-void LineNumbers::ReadForgotten(const ProgramLines& lines) {
+void LineNumbers::ReadForgottenEntries(const ProgramLines& lines) {
   while (forgotten_count_ > 0) {
     const int slot = forgotten_[static_cast<size_t>(--forgotten_count_)];
     listed_[static_cast<size_t>(slot)] = false;
