@@ -1,6 +1,7 @@
 // The expression evaluator: comparisons, sums and products of 16-bit integers on the value stack.
 #include "interpreter/interpreter.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -181,7 +182,10 @@ bool Interpreter::EvalFlatExpression() {
   // As deep as the levels went: one value at least, and most expressions hold no more.
   int16_t* cells = &s.int_cells.cells[kValueBase + 1];
   cells[0] = values[0];
-  for (int k = 1; k < deepest; ++k) cells[k] = values[static_cast<size_t>(k)];
+  if (deepest > 1) {  // two or three most of the time: no call to a general copy for them
+    cells[1] = values[1];
+    if (deepest > 2) std::copy(values.begin() + 2, values.begin() + deepest, cells + 2);
+  }
   s.value_sp = kValueBase + 1;
   s.number_value = values[0];
   if (variable != 0) {
