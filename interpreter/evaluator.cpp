@@ -36,6 +36,24 @@ constexpr std::array<uint8_t, 256> MakeOperatorLevels() {
 }
 constexpr std::array<uint8_t, 256> kOperatorLevels = MakeOperatorLevels();
 
+// The token of the function whose name (lower or upper case) is the `length` letters at
+// `name`, for the functions the flat reading computes itself; 0 for any other word.
+int CallAsTyped(const unsigned char* name, size_t length) {
+  auto is = [&](std::string_view word) {
+    if (word.size() != length) return false;
+    for (size_t i = 0; i < length; ++i) {
+      if (kCharacters.word_letter[name[i]] != static_cast<unsigned char>(word[i])) return false;
+    }
+    return true;
+  };
+  switch (length) {
+    case 1: return is("@") ? 181 : 0;
+    case 3: return is("abs") ? 177 : is("sgn") ? 179 : 0;
+    case 4: return is("peek") ? 180 : 0;
+    default: return 0;
+  }
+}
+
 }  // namespace
 
 void Interpreter::EvalExpression() {
@@ -57,17 +75,25 @@ void Interpreter::EvalExpression() {
 // missing ")" or a cell outside memory, makes it give up having changed nothing, and the
 // levels read the expression.
 bool Interpreter::EvalFlatExpression() {
-  if (!s.error_text.empty()) return false;  // variables are passed over after a failure
   const std::string& line = CurrentLine();
-  // The text's terminating NUL ends every run below without a check of the size: it is no
-  // blank, digit, letter, operator or parenthesis.
-  const auto* text = reinterpret_cast<const unsigned char*>(line.c_str());
-  const size_t size = line.size();
-  size_t pos = static_cast<uint32_t>(s.cur_pos - 1);
+  // The text's terminating NUL ends every run without a check of the size: it is no blank,
+  // digit, letter, operator or parenthesis.
+  return EvalFlatText<false>(reinterpret_cast<const unsigned char*>(line.c_str()), line.size(),
+                             static_cast<uint32_t>(s.cur_pos - 1));
+}
+
+// The flat reading of the expression at `pos` of `text` (`size` bytes and a NUL after them).
+// With `kNamesAsTyped`, the text is one the rewrite has not seen: ABS(, SGN(, PEEK( and @(
+// stand as typed, and the expression must take up the whole text, as the rewrite of the whole
+// text could fail beyond its end (a 21st nested call).
+template <bool kNamesAsTyped>
+bool Interpreter::EvalFlatText(const unsigned char* text, size_t size, size_t pos) {
+  if (!s.error_text.empty()) return false;  // variables are passed over after a failure
   if (pos >= size) return false;  // nothing to read: the levels say what is missing
   constexpr int kMaxValues = kValueTop - kValueBase - 1;  // fewer than the value stack holds
   constexpr int kMaxDepth = 16;
   constexpr int kOpen = '(';
+  constexpr int kOpenCall = 1000;  // + the function's token: the "(" of a call as typed
   std::array<int16_t, kMaxValues> values;  // values[k] is cell 54 + k
   // Operators waiting for their right operand, three levels per depth at most, and the
   // marks of open parentheses (level 0, below every operator's).
@@ -116,6 +142,21 @@ bool Interpreter::EvalFlatExpression() {
       pos += 1;
       continue;
     }
+    if (kNamesAsTyped && kCharacters.word_letter[text[pos]] != 0) {
+      // A function's name right before its "(": ABS, SGN, PEEK or @, in any case. Any other
+      // word before a "(" (RND, VPEEK, XABS, ...) is left to the levels.
+      size_t letters = 1;
+      while (kCharacters.word_letter[text[pos + letters]] != 0) ++letters;
+      if (text[pos + letters] == '(') {
+        const int token = CallAsTyped(text + pos, letters);
+        if (token == 0 || depth == kMaxDepth) return false;
+        ops[static_cast<size_t>(op_count)] = kOpenCall + token;
+        op_levels[static_cast<size_t>(op_count++)] = 0;
+        depth += 1;
+        pos += letters + 1;
+        continue;
+      }
+    }
     if (value_count == kMaxValues) return false;
     int16_t value = 0;
     if (static_cast<unsigned>(first - '0') < 10) {
@@ -137,14 +178,17 @@ bool Interpreter::EvalFlatExpression() {
     // function; the run is as long as the name it replaced.
     while (text[pos] == ' ') ++pos;
     while (text[pos] == ')' && depth > 0) {
-      while (ops[static_cast<size_t>(op_count - 1)] != kOpen) {
+      while (op_levels[static_cast<size_t>(op_count - 1)] != 0) {
         if (!combine()) return false;
       }
-      op_count -= 1;
+      const int mark = ops[static_cast<size_t>(--op_count)];
       depth -= 1;
       pos += 1;
       const int token = text[pos];
-      if (token >= kFirstToken && token <= kLastToken) {
+      if (mark > kOpenCall) {  // a call as typed: its function, and no run after it
+        if (!apply_token(mark - kOpenCall)) return false;
+        if (token >= kFirstToken && token <= kLastToken) return false;  // as after a run, below
+      } else if (token >= kFirstToken && token <= kLastToken) {
         if (!apply_token(token)) return false;
         pos += static_cast<size_t>(kTokenRuns[static_cast<size_t>(token - kFirstToken)]);
         if (pos > size) return false;  // a run cut short by the line's end
@@ -178,6 +222,7 @@ bool Interpreter::EvalFlatExpression() {
   }
   const int next = pos < size ? LowerCase(text[pos]) : kEndOfLine;
   if (next >= kFirstToken && next <= kLastToken) return false;  // a function's run follows
+  if (kNamesAsTyped && next != kEndOfLine) return false;
 
   // As deep as the levels went: one value at least, and most expressions hold no more.
   int16_t* cells = &s.int_cells.cells[kValueBase + 1];
@@ -195,6 +240,21 @@ bool Interpreter::EvalFlatExpression() {
   s.cur_pos = static_cast<int32_t>(pos + 1);
   s.cur_char = next;
   return true;
+}
+
+// EvalExpression of the text from `begin` to `end` of `line` as if it stood alone in place of
+// the line, when the flat reading can take it as typed; false, having changed nothing, when
+// it cannot.
+bool Interpreter::EvalTextAsTyped(const std::string& line, size_t begin, size_t end) {
+  const size_t length = end - begin;
+  if (begin > end || end > line.size() || length >= text_as_typed.size()) return false;
+  std::copy(line.begin() + static_cast<long>(begin), line.begin() + static_cast<long>(end), text_as_typed.begin());
+  text_as_typed[length] = 0;
+  if (!s.error_text.empty()) return false;
+  s.int_cells[kValueBase] = 0;
+  s.value_sp = kValueBase;
+  paren_depth = 0;
+  return EvalFlatText<true>(text_as_typed.data(), length, 0);
 }
 
 // Replaces the top two values by their combination. A failed operand pushed nothing, so

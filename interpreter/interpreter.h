@@ -368,6 +368,9 @@ class Interpreter {
   // Expressions.
   void EvalExpression();
   bool EvalFlatExpression();
+  template <bool kNamesAsTyped>
+  bool EvalFlatText(const unsigned char* text, size_t size, size_t pos);
+  bool EvalTextAsTyped(const std::string& line, size_t begin, size_t end);
   void EvalRelational();
   void EvalAdditive();
   void EvalMultiplicative();
@@ -409,6 +412,7 @@ class Interpreter {
   Continuation ExecLet();
   Continuation ExecArrayAssignment();
   void SplitArrayAssignment();
+  bool ExecArrayAssignmentInPlace();
   Continuation ExecPoke();
   Continuation ExecList();
   void ListPause();
@@ -435,6 +439,7 @@ class Interpreter {
   std::string translate_buffer;
   std::string literal_buffer;
   std::string print_buffer;
+  std::array<unsigned char, 257> text_as_typed{};  // a part of a line, read flat, with a NUL after it
   std::array<int32_t, 21> plain_levels{};  // plain "(" open above each open function while translating
   int paren_depth = 0;  // nesting of parenthesised expressions within one evaluation
 };

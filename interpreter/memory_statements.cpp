@@ -26,6 +26,7 @@ Continuation Interpreter::ExecLet() {
 
 // The index and the value are evaluated each as a text of its own, in place of the line.
 Continuation Interpreter::ExecArrayAssignment() {
+  if (!reference_paths && ExecArrayAssignmentInPlace()) return Continuation::NextStatement;
   const int16_t slot = s.cur_slot;
   s.saved_line.swap(SubstituteLine(slot));
   ScopeExit put_back([this, slot] {
@@ -57,31 +58,39 @@ Continuation Interpreter::ExecArrayAssignment() {
   return Continuation::NextStatement;
 }
 
-// Cuts the statement in saved_line into the index text (from the first "(" up to the last
-// "=" outside parentheses) and the value text (up to the next ":" or the line's end).
-void Interpreter::SplitArrayAssignment() {
-  const std::string& line = s.saved_line;
+namespace {
+
+// Where an @() assignment's texts lie in its line: the index text from the first "(" on (1-based
+// `start`) up to the last "=" outside parentheses (`separator`, 0 when there is none), the value
+// text after it up to `value_end` (0-based, exclusive), and where the statement goes on.
+struct ArrayAssignmentCut {
+  int32_t start = 0;
+  int32_t separator = 0;
+  int32_t value_end = 0;
+  int32_t resume = 0;
+};
+
+ArrayAssignmentCut CutArrayAssignment(const std::string& line, int32_t cur_pos) {
   const int32_t length = static_cast<int32_t>(line.size());
+  ArrayAssignmentCut cut;
   // The first "(" from cur_pos on (as string_find would find it), else the text after the word.
-  int32_t start = s.cur_pos;
-  if (start >= 1 && start <= length) {
-    if (const void* open = std::memchr(line.data() + start - 1, '(', static_cast<size_t>(length - start + 1))) {
-      start = static_cast<int32_t>(static_cast<const char*>(open) - line.data()) + 1;
+  cut.start = cur_pos;
+  if (cur_pos >= 1 && cur_pos <= length) {
+    if (const void* open = std::memchr(line.data() + cur_pos - 1, '(', static_cast<size_t>(length - cur_pos + 1))) {
+      cut.start = static_cast<int32_t>(static_cast<const char*>(open) - line.data()) + 1;
     }
   }
-  // Only parentheses, "=" and ":" matter to the cut; the index text is taken at the end, up
-  // to the last "=" outside parentheses.
+  // Only parentheses, "=" and ":" matter to the cut.
   static constexpr std::array<bool, 256> kStops = [] {
     std::array<bool, 256> stops{};
     stops['('] = stops[')'] = stops['='] = stops[':'] = true;
     return stops;
   }();
   const auto* text = reinterpret_cast<const unsigned char*>(line.data());
-  int32_t separator = 0;  // just after the last "=" outside parentheses; 0 for none yet
-  int32_t value_end = length;
+  cut.value_end = length;
+  cut.resume = length + 1;
   int depth = 0;
-  s.saved_cur_pos = length + 1;
-  for (int32_t p = start; p <= length; ++p) {
+  for (int32_t p = cut.start; p <= length; ++p) {
     const unsigned char c = text[p - 1];
     if (!kStops[c]) continue;
     if (c == '(') {
@@ -89,22 +98,59 @@ void Interpreter::SplitArrayAssignment() {
     } else if (c == ')') {
       depth -= 1;
     } else if (c == '=') {
-      if (depth == 0) separator = p;
-    } else if (separator > start) {  // a ":" once the index text is not empty
-      value_end = p - 1;
-      s.saved_cur_pos = p;
+      if (depth == 0) cut.separator = p;
+    } else if (cut.separator > cut.start) {  // a ":" once the index text is not empty
+      cut.value_end = p - 1;
+      cut.resume = p;
       break;
     }
   }
-  if (separator > 0) {
-    index_text.assign(line, static_cast<size_t>(start - 1), static_cast<size_t>(separator - start));
-    // A ":" right after the "=" leaves no value before it: the value is then the rest of the line.
-    if (value_end == separator) value_end = length;
-    value_text.assign(line, static_cast<size_t>(separator), static_cast<size_t>(value_end - separator));
+  // A ":" right after the "=" leaves no value before it: the value is then the rest of the line.
+  if (cut.value_end == cut.separator) cut.value_end = length;
+  return cut;
+}
+
+}  // namespace
+
+// Cuts the statement in saved_line into the index text and the value text.
+void Interpreter::SplitArrayAssignment() {
+  const std::string& line = s.saved_line;
+  const ArrayAssignmentCut cut = CutArrayAssignment(line, s.cur_pos);
+  s.saved_cur_pos = cut.resume;
+  if (cut.separator > 0) {
+    index_text.assign(line, static_cast<size_t>(cut.start - 1), static_cast<size_t>(cut.separator - cut.start));
+    value_text.assign(line, static_cast<size_t>(cut.separator), static_cast<size_t>(cut.value_end - cut.separator));
   } else {
     index_text.clear();
     value_text.clear();
   }
+}
+
+// The common @() assignment, done without putting its texts in place of the line: both read
+// flat, as typed, straight from the line. False, having changed nothing that the texts in
+// place would not change the same way, when either cannot be read so.
+bool Interpreter::ExecArrayAssignmentInPlace() {
+  const std::string& line = CurrentLine();
+  const int32_t saved_pos = s.cur_pos;
+  const int saved_char = s.cur_char;
+  const ArrayAssignmentCut cut = CutArrayAssignment(line, s.cur_pos);
+  if (cut.separator <= cut.start || cut.value_end <= cut.separator) return false;  // an empty text
+  if (!EvalTextAsTyped(line, static_cast<size_t>(cut.start - 1), static_cast<size_t>(cut.separator - 1))) return false;
+  const int16_t index = s.number_value;
+  if (!EvalTextAsTyped(line, static_cast<size_t>(cut.separator), static_cast<size_t>(cut.value_end))) {
+    // The texts in place read the index again, from the statement's own position; what the
+    // index left (its values, the word) they leave the same way.
+    s.cur_pos = saved_pos;
+    s.cur_char = saved_char;
+    return false;
+  }
+  const int16_t value = s.number_value;
+  const long low = 2L * index;  // outside 0..8191: host error 9, nothing stored
+  check_index(low + 1, s.byte_memory.size());
+  s.byte_memory[low] = static_cast<int16_t>(value % 256);       // sign of the value
+  s.byte_memory[low + 1] = static_cast<int16_t>(value / 256);   // toward zero
+  s.cur_pos = cut.resume;
+  return true;
 }
 
 Continuation Interpreter::ExecPoke() {

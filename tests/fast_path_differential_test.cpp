@@ -68,7 +68,9 @@ class ProgramWriter {
       case 14: case 15: return "@(" + Expression() + ")=" + Expression();
       case 16: return "REM ABS( \"" + Expression();
       case 17: return Pick<std::string>({"END", "STOP", "CLEAR", "TRACE", "OUTCHAR 65", "LIST", "LIST 20,60"});
-      case 18: return Pick<std::string>({"PRINT", "X Y", ": ", "IF -1 THEN @(1)=5", "FORI=1TO9", "PRINT 1."});
+      case 18: return Pick<std::string>({"PRINT", "X Y", ": ", "IF -1 THEN @(1)=5", "FORI=1TO9", "PRINT 1.", "@(2)=",
+                                         "@(1)=ABS(-3) X", "@(A@(1))=2", "@(1)=Abs(B)+sGn(-B)+pEEk(2)", "@( 3 ) = @(1) + 1",
+                                         "@(1)=(2", "@(9000)=1", "@(1)=A(2)", "@(1)=RND(1)+1", "@(1)=VPEEK(0)"});
       default: return Variable() + "=" + Variable() + "+1";
     }
   }

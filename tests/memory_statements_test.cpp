@@ -128,6 +128,12 @@ TEST(ArrayAssignment, TheStatementEndsAtTheFirstColonAfterTheEqualsSign) {
   EXPECT_EQ(session.Run("@(2)=6:@(3)=@(2)+1:PRINT @(3)"), "7\n:");
 }
 
+std::string Nested(const std::string& call, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += call;
+  return text;
+}
+
 TEST(ArrayAssignment, Errors) {
   const ShowsCase cases[] = {
       {"@(1)", "#Err: '=' expected\n:"},
@@ -140,6 +146,10 @@ TEST(ArrayAssignment, Errors) {
       {"@(8192)=1", "Error  9\n:"},
       {"@(-1)=1", "Error  9\n:"},
       {"@(1)=PEEK(20000)", "Error  9\n:"},
+      // The value text is rewritten whole before it is read: a 21st nested call after the
+      // value fails the statement all the same.
+      {"@(1)=5 " + Nested("ABS(", 21) + "1" + std::string(21, ')'), "Error  9\n:"},
+      {"@(" + Nested("SGN(", 21) + "1" + std::string(22, ')') + "=5", "Error  9\n:"},
   };
   for (const ShowsCase& c : cases) {
     Session session;
