@@ -294,8 +294,7 @@ void Interpreter::ApplyFunctionToken() {
 // outside function arguments are the same in both texts, so cur_pos stays valid. The
 // immediate line is put back too, so that its later statements read it as typed; a new
 // typed line never receives the old one's text because the prompt drops that rewrite.
-void Interpreter::UndoTranslation() {
-  if (s.translated_flag == 0) return;
+void Interpreter::PutBackTypedText() {
   s.translated_flag = 0;
   RewriteLine(s.translated_slot).assign(s.untranslated_text);  // copied back: see TranslateFunctions
 }

@@ -360,6 +360,7 @@ class Interpreter {
   // Program store.
   void InsertLine();
   void ReadLineNumber();
+  void ReadLineNumberByChar();
   std::string& EditLine(int slot);
   std::string& SubstituteLine(int slot);
   std::string& RewriteLine(int slot);
@@ -384,6 +385,7 @@ class Interpreter {
   void TranslateFunctionsByChar();
   void ApplyFunctionToken();
   void UndoTranslation();
+  void PutBackTypedText();
 
   // Statements.
   Continuation ExecPrint();
@@ -479,6 +481,21 @@ inline void Interpreter::TranslateFunctions() {
   if (reference_paths) return TranslateFunctionsByChar();
   if (line_numbers.WithoutParenthesis(s.cur_slot, CurrentLine())) return;  // no call can stand in it
   TranslateFunctionsInPlace();
+}
+
+// Every statement begins here; most find nothing rewritten.
+inline void Interpreter::UndoTranslation() {
+  if (s.translated_flag != 0) PutBackTypedText();
+}
+
+// The number at the start of the line in cur_slot, from the memo; cur_pos and cur_char after it.
+inline void Interpreter::ReadLineNumber() {
+  if (reference_paths) return ReadLineNumberByChar();
+  line_numbers.Read(s.cur_slot, CurrentLine());  // CurrentLine checks the slot first
+  s.cur_pos = line_numbers.end_pos(s.cur_slot);
+  FetchChar();
+  if (line_numbers.illegal(s.cur_slot)) Abandon("Illegal number");
+  s.number_value = line_numbers.value(s.cur_slot);
 }
 
 // Most calls stand on a character that is no blank already.

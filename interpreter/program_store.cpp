@@ -50,14 +50,9 @@ void Interpreter::InsertLine() {
 
 // The number of the line in cur_slot, read from its start as ReadNumber reads it:
 // number_value, cur_pos after the digits, and "Illegal number" on a "." there.
-void Interpreter::ReadLineNumber() {
+void Interpreter::ReadLineNumberByChar() {
   s.cur_pos = 1;
-  if (reference_paths) return ReadNumber();
-  line_numbers.Read(s.cur_slot, CurrentLine());  // CurrentLine checks the slot first
-  s.cur_pos = line_numbers.end_pos(s.cur_slot);
-  FetchChar();
-  if (line_numbers.illegal(s.cur_slot)) Abandon("Illegal number");
-  s.number_value = line_numbers.value(s.cur_slot);
+  ReadNumber();
 }
 
 // Every change to a slot's text goes through here, so that its number is read again.
