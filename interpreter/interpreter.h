@@ -57,43 +57,39 @@ inline int LowerCase(unsigned char c) { return kCharacters.lower[c]; }
 // The letters of a word, after lower-casing: a to z and "@".
 inline bool IsWordChar(int c) { return (c >= 'a' && c <= 'z') || c == '@'; }
 
-// A word as the scanner reads it: letters and "@", in lower case. Its first kKept letters
-// are kept with its whole length: nothing compares more letters than a keyword has, and a
-// longer word equals no keyword, so it is told apart from every keyword all the same. The
-// first eight letters are also packed into one number, so that a keyword compares at once.
+// A word as the scanner reads it: letters and "@", in lower case, kept as its length and its
+// first eight letters packed into one number. Nothing the dialect compares a word with is
+// longer than eight letters (keywords, SIZE, INCHAR, THEN, PAUSE, ...), and a longer word
+// equals none of them by its length alone, so a comparison takes one step.
 class Word {
  public:
-  static constexpr size_t kKept = 32;
   static constexpr size_t kPacked = 8;
   size_t size() const { return length_; }
   bool empty() const { return length_ == 0; }
-  char front() const { return letters_[0]; }
+  char front() const { return static_cast<char>(head_ & 0xFF); }
   void clear() {
     length_ = 0;
     head_ = 0;
   }
   // A word of one letter, already in lower case.
   void assign(char letter) {
-    letters_[0] = letter;
     head_ = static_cast<unsigned char>(letter);
     length_ = 1;
   }
   // Reads the run of letters that starts at `text` and ends at a byte that is none (a NUL
   // at the latest); how many letters it had.
   size_t read_run(const unsigned char* text) {
+    uint64_t head = 0;
     size_t n = 0;
     for (unsigned char letter; (letter = kCharacters.word_letter[text[n]]) != 0; ++n) {
-      letters_[n < kKept ? n : kKept] = static_cast<char>(letter);  // letters past kKept fall on a spare cell
+      if (n < kPacked) head |= static_cast<uint64_t>(letter) << (8 * n);
     }
-    uint64_t head;
-    std::memcpy(&head, letters_.data(), sizeof head);
-    head_ = n >= kPacked ? head : head & ((uint64_t{1} << (8 * n)) - 1);
+    head_ = head;
     length_ = n;
     return n;
   }
   void push_back(char c) {
     if (length_ < kPacked) head_ |= static_cast<uint64_t>(static_cast<unsigned char>(c)) << (8 * length_);
-    if (length_ < kKept) letters_[length_] = c;
     length_ += 1;
   }
   // The first eight letters of `text`, packed as a word packs its own.
@@ -106,17 +102,14 @@ class Word {
   }
   // Whether the word is the one of `length` letters, at most eight, that packs as `packed`.
   bool Is(uint64_t packed, size_t length) const { return length_ == length && head_ == packed; }
-  bool operator==(std::string_view text) const {
-    if (text.size() <= kPacked) return Is(Pack(text), text.size());
-    if (text.size() != length_ || length_ > kKept) return false;
-    for (size_t i = 0; i < length_; ++i) {
-      if (letters_[i] != text[i]) return false;
-    }
-    return true;
+  // `text` is lower case and eight letters long at most.
+  template <size_t N>
+  bool operator==(const char (&text)[N]) const {
+    static_assert(N - 1 <= kPacked, "words compare with eight letters at most");
+    return Is(Pack(std::string_view(text, N - 1)), N - 1);
   }
 
  private:
-  std::array<char, kKept + 1> letters_{};
   uint64_t head_ = 0;
   size_t length_ = 0;
 };

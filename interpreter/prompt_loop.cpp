@@ -183,7 +183,7 @@ Continuation Interpreter::Dispatch() {
 
 Continuation Interpreter::DispatchByTable() {
   for (const KeywordTable::Keyword& keyword : KeywordTable::kKeywords) {
-    if (s.word == keyword.word) return (this->*keyword.handler)();
+    if (s.word.Is(Word::Pack(keyword.word), keyword.word.size())) return (this->*keyword.handler)();
   }
   return ExecLet();
 }
