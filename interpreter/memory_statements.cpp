@@ -3,7 +3,6 @@
 #include "interpreter/scope_exit.h"
 
 #include <array>
-#include <cstring>
 
 Continuation Interpreter::ExecLet() {
   if (s.word == "let") {
@@ -76,9 +75,8 @@ ArrayAssignmentCut CutArrayAssignment(const std::string& line, int32_t cur_pos) 
   // The first "(" from cur_pos on (as string_find would find it), else the text after the word.
   cut.start = cur_pos;
   if (cur_pos >= 1 && cur_pos <= length) {
-    if (const void* open = std::memchr(line.data() + cur_pos - 1, '(', static_cast<size_t>(length - cur_pos + 1))) {
-      cut.start = static_cast<int32_t>(static_cast<const char*>(open) - line.data()) + 1;
-    }
+    const size_t open = line.find('(', static_cast<size_t>(cur_pos) - 1);
+    if (open != std::string::npos) cut.start = static_cast<int32_t>(open) + 1;
   }
   // Only parentheses, "=" and ":" matter to the cut.
   static constexpr std::array<bool, 256> kStops = [] {
