@@ -209,7 +209,7 @@ TEST_F(WindowBinary, PauseHoldsTheProgramUntilTheNextKey) {
   };
   EXPECT_TRUE(eventually(changing));
   shell_status("xdotool key Pause");
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_TRUE(eventually([&] { return !changing(); }));  // the pause takes hold, however busy the machine
   EXPECT_FALSE(changing());
   EXPECT_FALSE(changing());
   shell_status("xdotool key space");  // ends the pause and is swallowed
@@ -222,11 +222,13 @@ TEST_F(WindowBinary, PauseHoldsTheProgramUntilTheNextKey) {
 }
 
 TEST_F(WindowBinary, SignalsBreakAndCloseAsTheKeysAndTheCloseButtonDo) {
-  type_into(window_, "10 GOTO 10");
+  // The program shows that it runs before the signal comes: at the prompt SIGINT is dropped.
+  type_into(window_, "10 PRINT 7");
+  type_into(window_, "20 GOTO 20");
   type_into(window_, "RUN");
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ASSERT_TRUE(comes_to_show(6, 1, "7"));
   program_->signal(SIGINT);  // as Ctrl+C at the terminal the window was started from
-  EXPECT_TRUE(comes_to_show(5, 1, "Break in  10"));
+  EXPECT_TRUE(comes_to_show(7, 1, "Break in  20"));
   type_into(window_, "RUN");
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   program_->signal(SIGTERM);
