@@ -107,7 +107,7 @@ bool Interpreter::EvalFlatText(const unsigned char* text, size_t size, size_t po
   auto combine = [&]() -> bool {
     const int op = ops[static_cast<size_t>(--op_count)];
     const int16_t right = values[static_cast<size_t>(value_count - 1)];
-    if ((op == '/' || op == '%') && right == 0) return false;  // "Division by zero": the levels say it
+    if (right == 0 && (op == '/' || op == '%')) return false;  // "Division by zero": the levels say it
     values[static_cast<size_t>(value_count - 2)] = Apply(op, values[static_cast<size_t>(value_count - 2)], right);
     value_count -= 1;
     return true;
@@ -202,13 +202,15 @@ bool Interpreter::EvalFlatText(const unsigned char* text, size_t size, size_t po
     const int level = kOperatorLevels[static_cast<size_t>(op)];
     if (level == 0) break;
     pos += 1;
-    const int second = text[pos];  // no blank inside a two-character operator
-    if ((op == '<' || op == '>') && second == '=') {
-      op = op == '<' ? kLessEqual : kGreaterEqual;
-      pos += 1;
-    } else if (op == '<' && second == '>') {
-      op = kNotEqual;
-      pos += 1;
+    if (level == 1 && op != '=') {  // "<" or ">", perhaps the first of two characters
+      const int second = text[pos];  // no blank inside a two-character operator
+      if (second == '=') {
+        op = op == '<' ? kLessEqual : kGreaterEqual;
+        pos += 1;
+      } else if (op == '<' && second == '>') {
+        op = kNotEqual;
+        pos += 1;
+      }
     }
     while (op_count > 0 && op_levels[static_cast<size_t>(op_count - 1)] >= level) {
       if (!combine()) return false;
