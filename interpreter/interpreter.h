@@ -408,6 +408,7 @@ class Interpreter {
   Continuation ExecArrayAssignment();
   void SplitArrayAssignment();
   bool ExecArrayAssignmentInPlace();
+  void StoreArrayCell(int16_t index, int16_t value);
   Continuation ExecPoke();
   Continuation ExecList();
   void ListPause();

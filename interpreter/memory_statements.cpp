@@ -49,12 +49,17 @@ Continuation Interpreter::ExecArrayAssignment() {
   if (!s.error_text.empty()) return Continuation::MainLoop;
   const int16_t value = s.number_value;
 
+  StoreArrayCell(index, value);
+  s.cur_pos = s.saved_cur_pos;
+  return Continuation::NextStatement;
+}
+
+// @(index) := value, as two cells of byte_memory.
+void Interpreter::StoreArrayCell(int16_t index, int16_t value) {
   const long low = 2L * index;  // outside 0..8191: host error 9, nothing stored
   check_index(low + 1, s.byte_memory.size());
   s.byte_memory[low] = static_cast<int16_t>(value % 256);       // sign of the value
   s.byte_memory[low + 1] = static_cast<int16_t>(value / 256);   // toward zero
-  s.cur_pos = s.saved_cur_pos;
-  return Continuation::NextStatement;
 }
 
 namespace {
@@ -142,11 +147,7 @@ bool Interpreter::ExecArrayAssignmentInPlace() {
     s.cur_char = saved_char;
     return false;
   }
-  const int16_t value = s.number_value;
-  const long low = 2L * index;  // outside 0..8191: host error 9, nothing stored
-  check_index(low + 1, s.byte_memory.size());
-  s.byte_memory[low] = static_cast<int16_t>(value % 256);       // sign of the value
-  s.byte_memory[low + 1] = static_cast<int16_t>(value / 256);   // toward zero
+  StoreArrayCell(index, s.number_value);
   s.cur_pos = cut.resume;
   return true;
 }
