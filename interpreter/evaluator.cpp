@@ -250,13 +250,52 @@ bool Interpreter::EvalFlatText(const unsigned char* text, size_t size, size_t po
 bool Interpreter::EvalTextAsTyped(const std::string& line, size_t begin, size_t end) {
   const size_t length = end - begin;
   if (begin > end || end > line.size() || length >= text_as_typed.size()) return false;
-  std::copy(line.begin() + static_cast<long>(begin), line.begin() + static_cast<long>(end), text_as_typed.begin());
-  text_as_typed[length] = 0;
   if (!s.error_text.empty()) return false;
-  s.int_cells[kValueBase] = 0;
-  s.value_sp = kValueBase;
-  paren_depth = 0;
-  return EvalFlatText<true>(text_as_typed.data(), length, 0);
+  bool done = EvalSingleOperandText(reinterpret_cast<const unsigned char*>(line.data()) + begin, length);
+  if (!done) {
+    std::copy(line.begin() + static_cast<long>(begin), line.begin() + static_cast<long>(end), text_as_typed.begin());
+    text_as_typed[length] = 0;
+    done = EvalFlatText<true>(text_as_typed.data(), length, 0);
+  }
+  if (done) {  // what EvalExpression does before it reads, and the flat readings leave alone
+    s.int_cells[kValueBase] = 0;
+    paren_depth = 0;
+  }
+  return done;
+}
+
+// The commonest texts of an @() assignment: one number or one variable, alone or in one pair
+// of parentheses, nothing else ("(I)", "0"). Leaves what the flat reading would leave, without
+// its machinery; false, having changed nothing, for any other text.
+bool Interpreter::EvalSingleOperandText(const unsigned char* text, size_t length) {
+  const bool parenthesised = length >= 3 && text[0] == '(' && text[length - 1] == ')';
+  const unsigned char* first = text + (parenthesised ? 1 : 0);
+  const unsigned char* last = text + length - (parenthesised ? 1 : 0);
+  if (first == last) return false;
+  int16_t value;
+  int variable = 0;
+  if (last - first == 1 && kCharacters.word_letter[*first] != 0 && *first != '@') {
+    variable = kCharacters.word_letter[*first];
+    value = s.int_cells.cells[static_cast<size_t>(variable - 70)];  // a to z: cells 27 to 52
+  } else {
+    uint32_t digits = 0;
+    for (const unsigned char* c = first; c != last; ++c) {
+      const unsigned digit = static_cast<unsigned>(*c - '0');
+      if (digit >= 10) return false;
+      digits = (digits * 10 + digit) & 0xFFFF;
+    }
+    value = WrapToInt16(static_cast<int32_t>(digits));
+  }
+  s.int_cells.cells[kValueBase + 1] = value;
+  s.value_sp = kValueBase + 1;
+  s.number_value = value;
+  if (variable != 0) {
+    s.word.assign(static_cast<char>(variable));
+    s.var_index = static_cast<int16_t>(variable - 70);
+  }
+  s.cur_pos = static_cast<int32_t>(length + 1);
+  s.cur_char = kEndOfLine;
+  return true;
 }
 
 // Replaces the top two values by their combination. A failed operand pushed nothing, so

@@ -365,6 +365,7 @@ class Interpreter {
   template <bool kNamesAsTyped>
   bool EvalFlatText(const unsigned char* text, size_t size, size_t pos);
   bool EvalTextAsTyped(const std::string& line, size_t begin, size_t end);
+  bool EvalSingleOperandText(const unsigned char* text, size_t length);
   void EvalRelational();
   void EvalAdditive();
   void EvalMultiplicative();
