@@ -233,15 +233,21 @@ bool Interpreter::EvalFlatText(const unsigned char* text, size_t size, size_t po
     cells[1] = values[1];
     if (deepest > 2) std::copy(values.begin() + 2, values.begin() + deepest, cells + 2);
   }
+  EndFlatReading(values[0], variable, pos, next);
+  return true;
+}
+
+// What a flat reading leaves besides the value stack's cells: one value on the stack, the
+// last variable it read as the word, and the scan after the expression (`pos` is 0-based).
+void Interpreter::EndFlatReading(int16_t value, int variable, size_t pos, int next) {
   s.value_sp = kValueBase + 1;
-  s.number_value = values[0];
+  s.number_value = value;
   if (variable != 0) {
     s.word.assign(static_cast<char>(variable));
     s.var_index = static_cast<int16_t>(variable - 70);
   }
   s.cur_pos = static_cast<int32_t>(pos + 1);
   s.cur_char = next;
-  return true;
 }
 
 // EvalExpression of the text from `begin` to `end` of `line` as if it stood alone in place of
@@ -287,14 +293,7 @@ bool Interpreter::EvalSingleOperandText(const unsigned char* text, size_t length
     value = WrapToInt16(static_cast<int32_t>(digits));
   }
   s.int_cells.cells[kValueBase + 1] = value;
-  s.value_sp = kValueBase + 1;
-  s.number_value = value;
-  if (variable != 0) {
-    s.word.assign(static_cast<char>(variable));
-    s.var_index = static_cast<int16_t>(variable - 70);
-  }
-  s.cur_pos = static_cast<int32_t>(length + 1);
-  s.cur_char = kEndOfLine;
+  EndFlatReading(value, variable, length, kEndOfLine);
   return true;
 }
 

@@ -366,6 +366,7 @@ class Interpreter {
   bool EvalFlatText(const unsigned char* text, size_t size, size_t pos);
   bool EvalTextAsTyped(const std::string& line, size_t begin, size_t end);
   bool EvalSingleOperandText(const unsigned char* text, size_t length);
+  void EndFlatReading(int16_t value, int variable, size_t pos, int next);
   void EvalRelational();
   void EvalAdditive();
   void EvalMultiplicative();
