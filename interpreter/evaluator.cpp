@@ -190,7 +190,7 @@ bool Interpreter::EvalFlatText(const unsigned char* text, size_t size, size_t po
         if (token >= kFirstToken && token <= kLastToken) return false;  // as after a run, below
       } else if (token >= kFirstToken && token <= kLastToken) {
         if (!apply_token(token)) return false;
-        pos += static_cast<size_t>(kTokenRuns[static_cast<size_t>(token - kFirstToken)]);
+        pos += TokenRun(token);
         if (pos > size) return false;  // a run cut short by the line's end
         // A token right after the run would be applied as well when it comes later in the
         // levels' table: rare enough to leave to them.

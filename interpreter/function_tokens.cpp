@@ -9,14 +9,21 @@ namespace {
 struct FunctionName {
   std::string_view name;  // lower case, with its "("
   int token;
-  int run;                // as long as the name it replaces
 };
 
 // The order of the table is the order in which ApplyFunctionToken tests the tokens.
 constexpr FunctionName kFunctions[] = {
-    {"abs(", 177, 3}, {"rnd(", 178, 3}, {"sgn(", 179, 3},
-    {"peek(", 180, 4}, {"@(", 181, 1},  {"vpeek(", 182, 5},
+    {"abs(", 177}, {"rnd(", 178}, {"sgn(", 179}, {"peek(", 180}, {"@(", 181}, {"vpeek(", 182},
 };
+
+// A token's run is as long as the name it replaces, "(" aside.
+constexpr bool RunsAgree() {
+  for (const FunctionName& function : kFunctions) {
+    if (TokenRun(function.token) != function.name.size() - 1) return false;
+  }
+  return true;
+}
+static_assert(RunsAgree());
 
 bool NameAt(const std::string& line, size_t pos, std::string_view name) {
   if (line.size() - pos < name.size()) return false;
@@ -35,21 +42,6 @@ const FunctionName* FunctionAt(const std::string& line, size_t pos) {
     if (NameAt(line, pos, function.name)) return &function;
   }
   return nullptr;
-}
-
-constexpr bool RunsAgree() {
-  for (const FunctionName& function : kFunctions) {
-    if (kTokenRuns[static_cast<size_t>(function.token - kFirstToken)] != function.run) return false;
-  }
-  return true;
-}
-static_assert(RunsAgree());
-
-const FunctionName& FunctionOf(int token) {
-  for (const FunctionName& function : kFunctions) {
-    if (function.token == token) return function;
-  }
-  return kFunctions[0];
 }
 
 // Whether the letters right before pos spell `letters` (lower case), case aside.
@@ -120,11 +112,10 @@ void Interpreter::TranslateFunctionsInPlace() {
   const char quote = s.quote_char;
   if (const TranslationMemo::Rewrite* known = translations.Find(s.cur_slot, typed, quote)) {
     // Copies, not exchanges: each text keeps its own buffer, so none of them ever needs a
-    // larger one once the program has run.
+    // larger one once the program has run. (The nesting the rewrite counts with is its own
+    // scratch: nothing reads it afterwards, so a remembered rewrite leaves it be.)
     s.untranslated_text.assign(typed);  // the text as typed waits aside, as below
     RewriteLine(s.cur_slot).assign(known->translated);
-    s.fn_depth = known->depth;
-    s.fn_nesting.cells = known->nesting;
     s.translated_slot = s.cur_slot;
     s.translated_flag = -1;
     return;
@@ -183,7 +174,7 @@ void Interpreter::TranslateFunctionsInPlace() {
         const int token = s.fn_nesting[s.fn_depth];
         s.fn_depth -= 1;
         line[write++] = c;
-        const size_t run = static_cast<size_t>(FunctionOf(token).run);
+        const size_t run = TokenRun(token);
         std::fill_n(line.begin() + static_cast<long>(write), run, static_cast<char>(token));
         write += run;
         continue;
@@ -199,8 +190,6 @@ void Interpreter::TranslateFunctionsInPlace() {
   kept.typed.assign(source);
   kept.translated.assign(line);
   kept.quote = quote;
-  kept.depth = s.fn_depth;
-  kept.nesting = s.fn_nesting.cells;
 }
 
 // The rewrite character by character into a new text, as plainly as it can be said.
@@ -238,9 +227,7 @@ void Interpreter::TranslateFunctionsByChar() {
       } else if (s.fn_depth > 0) {
         const int token = s.fn_nesting[s.fn_depth];
         s.fn_depth -= 1;
-        for (const FunctionName& function : kFunctions) {
-          if (function.token == token) text.append(static_cast<size_t>(function.run), static_cast<char>(token));
-        }
+        text.append(TokenRun(token), static_cast<char>(token));
       }
     }
   }
@@ -285,7 +272,7 @@ void Interpreter::ApplyFunctionToken() {
         host.set_segment(0, false);
         break;
     }
-    s.cur_pos += function.run;
+    s.cur_pos += static_cast<int32_t>(TokenRun(function.token));
     FetchChar();
   }
 }

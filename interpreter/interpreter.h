@@ -200,8 +200,6 @@ class TranslationMemo {
     std::string typed;
     std::string translated;
     char quote = 0;
-    int16_t depth = 0;                  // functions still open at the line's end
-    std::array<int16_t, 21> nesting{};  // their tokens, as the rewrite left them
   };
   TranslationMemo() : rewrites_(2 * kSlotCount) {}
   const Rewrite* Find(int slot, const std::string& typed, char quote) const {
@@ -220,7 +218,7 @@ class TranslationMemo {
   }
 
  private:
-  std::vector<Rewrite> rewrites_;  // on the heap: some 100 KB
+  std::vector<Rewrite> rewrites_;  // on the heap: some 50 KB
   std::array<uint8_t, kSlotCount> older_{};
 };
 
@@ -235,6 +233,7 @@ constexpr int kLastToken = 182;
 // How many characters each token's run holds: as many as the name's letters it replaced
 // (ABS, RND, SGN, PEEK, @, VPEEK).
 constexpr std::array<int, kLastToken - kFirstToken + 1> kTokenRuns = {3, 3, 3, 4, 1, 5};
+constexpr size_t TokenRun(int token) { return static_cast<size_t>(kTokenRuns[static_cast<size_t>(token - kFirstToken)]); }
 
 // The interpreter's whole persistent state. Numbers are 16-bit signed, flags 0 or -1.
 struct InterpreterState {
