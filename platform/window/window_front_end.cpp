@@ -147,8 +147,10 @@ void WindowFrontEnd::poll_console() {
 }
 
 void WindowFrontEnd::take_keys() {
+  // While the ring is full the keys wait in X's queue, as the terminal's wait in the terminal:
+  // a burst typed while this thread was busy drawing is not lost.
   XKeyPress press;
-  while (keys_.next(press)) {
+  while (!console_.keyboard_full() && keys_.next(press)) {
     if (press.pause) console_.request_pause();
     else if (const int key = key_from_x_press(press); key != kNoKey) console_.push_key(key);
   }

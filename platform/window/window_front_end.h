@@ -50,7 +50,8 @@ class WindowFrontEnd : public FrontEnd {
   // Every request of the program thread, and the signals, looked at from the timer.
   void poll_console();
   void answer_signals();
-  // The key presses since the last look, in the order typed, into the keyboard ring.
+  // The key presses since the last look, in the order typed, into the keyboard ring as far
+  // as it has room.
   void take_keys();
   bool apply_font(const FontRequest& request);
   BlinkState blink_state() const;
