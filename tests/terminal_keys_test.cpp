@@ -67,7 +67,10 @@ TEST(TerminalKeys, CursorEditingAndFunctionKeysAsScanCodes) {
        {Ext(63), Ext(64), Ext(65), Ext(66), Ext(67), Ext(68)}},
       {{"\x1b[23~\x1b[24~"}, false, {Ext(133), Ext(134)}},
       {{"\x1b[11~\x1b[[A\x1b[[E"}, false, {Ext(59), Ext(59), Ext(63)}},    // other terminals' F1, F5
-      {{"\x1b[1;5A\x1b[3;2~\x1b[1;2P"}, false, {Ext(72), Ext(83), Ext(59)}},  // with Ctrl or Shift
+      {{"\x1b[[A\x1b[1;1D"}, false, {Ext(59), Ext(75)}},                   // modifier 1: none held
+      {{"\x1bO5P\x1bO2S\x1bOM"}, false, {Ext(94), Ext(87), kKeyEnter}},     // older forms of Ctrl+F1, Shift+F4
+      {{"\x1b[1;9D\x1b[1;13D"}, false, {Ext(155), Ext(155)}},             // Meta counts as Alt, before Ctrl
+      {{"\x1b[27;5;13~\x1b[1;5E"}, false, {}},                            // keys of ours these are not
       {{"\x1b[200~x"}, false, {'x'}},                                      // unknown: dropped
       {{"\x1b[?1;2c"}, false, {}},                                         // a terminal's report
   };
@@ -81,11 +84,19 @@ TEST(TerminalKeys, SequencesSplitAcrossReadsAndALoneEscape) {
       {{"\x1bO", "A"}, false, {Ext(72)}},
       {{"\x1b[2", "4~"}, false, {Ext(134)}},
       {{"\x1b"}, false, {}},                           // may begin a sequence: waits
-      {{"\x1b"}, true, {kKeyEscape}},                  // nothing followed in time
-      {{"\x1b\x1b[A"}, false, {kKeyEscape, Ext(72)}},  // Escape, then Up
-      {{"\x1bx"}, false, {kKeyEscape, 'x'}},           // Alt+x: Escape, then x
-      {{"\x1b["}, true, {kKeyEscape, '['}},            // Alt+[ after the wait
-      {{"\x1bO"}, true, {kKeyEscape, 'O'}},
+      {{"\x1b"}, true, {kKeyEscape}},                     // nothing followed in time
+      {{"\x1b", "x"}, false, {Ext(45)}},                  // Alt+x, its Escape read alone
+      {{"\x1b[1;5", "D"}, false, {Ext(115)}},             // Ctrl+Left
+      {{"\x1b\x1b[A"}, false, {Ext(152)}},                // Alt+Up as some terminals send it
+      {{"\x1b\x1b[Z"}, false, {Ext(165)}},                // Alt+Shift+Tab: Alt counts
+      {{"\x1b\x1b"}, false, {}},                          // may still be Alt+Up: waits
+      {{"\x1b\x1b"}, true, {Ext(1)}},                     // Alt+Escape
+      {{"\x1b\x1bx"}, false, {Ext(1), 'x'}},
+      {{"\x1b["}, true, {Ext(26)}},                       // Alt+[ after the wait
+      {{"\x1bO"}, true, {Ext(24)}},                       // Alt+Shift+O
+      {{"\x1b[1;"}, true, {kKeyEscape, '[', '1', ';'}},  // no sequence came: Escape, then typed text
+      {{"\x1b\u00e9\x1b "}, false, {0x82, ' '}},          // no PC key types it, and Alt+Space is a blank
+      {{"\x1b\x01\x1b\x03"}, false, {}},                 // Ctrl+Alt+letter gives nothing
   };
   for (const KeyCase& c : cases) EXPECT_EQ(Decode(c), c.keys) << c.reads[0] << (c.timed_out ? " (timed out)" : "");
 }

@@ -159,6 +159,31 @@ TEST_F(TerminalSession, APersonsSessionFromBannerToBye) {
   EXPECT_TRUE(terminal_restored()) << read_file("stty");
 }
 
+// Keys held with Alt, Shift or Ctrl as a PC gives them: INCHAR reads an extended key as 0
+// (the scan code is dropped), and the line editor ignores it. tmux sends Alt+x as Escape and
+// x, Shift+Tab (its BTab) as ESC [ Z, Ctrl+Left as ESC [ 1 ; 5 D.
+TEST_F(TerminalSession, ModifiedKeysReachInCharAsAPcGivesThemAndLeaveTheTypedLineAlone) {
+  std::string shown = "commands.\n";  // the screen so far, from the banner's end
+  wait_for(shown + ":", 3000ms);
+  for (const char* key : {"M-x", "BTab", "C-Left"}) {
+    type_line("PRINT INCHAR,\",\",INCHAR");
+    shown += ": PRINT INCHAR,\",\",INCHAR\n";
+    wait_for(shown);
+    // The statement's Break test takes a key typed before it starts.
+    std::this_thread::sleep_for(200ms);
+    press(key);
+    type("z");
+    shown += "0,122\n";
+    wait_for(shown + ":");
+  }
+  type("PRINT \"AB\"");
+  press("M-x");
+  press("BTab");
+  press("C-Left");
+  press("Enter");
+  wait_for(shown + ": PRINT \"AB\"\nAB\n:");  // the typed line as it was
+}
+
 TEST_F(TerminalSession, SigtermDuringARunningProgramRestoresTheTerminal) { close_by_signal("TERM"); }
 
 TEST_F(TerminalSession, SighupDuringARunningProgramRestoresTheTerminal) { close_by_signal("HUP"); }

@@ -4,8 +4,9 @@
 #include <string>
 #include <string_view>
 
-// Pure logic, fed what read() returned. Characters outside code page 437 and sequences it
-// does not know are dropped; a sequence split across reads waits for its rest.
+// Pure logic, fed what read() returned. The keys a sequence names, their modifiers and an
+// Escape before a key (Alt) go to the key table of keys.h. Characters outside code page 437
+// and sequences it does not know are dropped; a sequence split across reads waits for its rest.
 class TerminalKeyDecoder {
  public:
   // Appends the keys whose bytes are complete to `keys`.
@@ -13,7 +14,8 @@ class TerminalKeyDecoder {
   // Bytes wait for more: an Escape that may begin a sequence, or part of a character.
   bool waiting() const { return !pending_.empty(); }
   // Nothing more came in time: a waiting Escape is the Escape key (what follows it is typed
-  // text), and part of a character is dropped.
+  // text) or, with one byte after it that could begin a sequence, Alt with that byte; part of
+  // a character is dropped.
   void flush(std::deque<int>& keys);
 
  private:

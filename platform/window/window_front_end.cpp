@@ -80,11 +80,10 @@ void WindowFrontEnd::run() {
     console_.request_close();
     return;
   }
-  pause_key_.watch(glXGetCurrentDrawable());
+  // The keys come from X itself (x_display.h), freeglut's key callbacks stay unset.
+  if (!keys_.watch(glXGetCurrentDrawable())) std::fprintf(stderr, "kelo-basic: the window cannot read its keys\n");
   glutDisplayFunc(on_display);
   glutReshapeFunc(on_reshape);
-  glutKeyboardFunc(on_key);
-  glutSpecialFunc(on_special_key);
   glutCloseFunc(on_close);
   glutTimerFunc(kFrameMs, on_timer, 0);
   drew_ = true;
@@ -139,11 +138,21 @@ void WindowFrontEnd::poll_console() {
     cursor_epoch_ = Clock::now();  // the cursor shows at once where typing goes on
     redraw_wanted_ = true;
   }
-  if (pause_key_.pause_pressed()) console_.request_pause();
+  take_keys();
   const BlinkState blink = blink_state();
   if ((blinking_cells_ && blink.text_hidden != drawn_blink_.text_hidden) ||
       (snapshot_.editing && blink.cursor_shown != drawn_blink_.cursor_shown)) {
     redraw_wanted_ = true;
+  }
+}
+
+void WindowFrontEnd::take_keys() {
+  // While the ring is full the keys wait in X's queue, as the terminal's wait in the terminal:
+  // a burst typed while this thread was busy drawing is not lost.
+  XKeyPress press;
+  while (!console_.keyboard_full() && keys_.next(press)) {
+    if (press.pause) console_.request_pause();
+    else if (const int key = key_from_x_press(press); key != kNoKey) console_.push_key(key);
   }
 }
 
@@ -172,16 +181,6 @@ void WindowFrontEnd::on_reshape(int width, int height) {
     glutReshapeWindow(self.image_.width(), self.image_.height());
   }
   glutPostRedisplay();
-}
-
-void WindowFrontEnd::on_key(unsigned char character, int, int) {
-  if (active_ == nullptr) return;
-  if (const int key = key_from_character(character); key != kNoKey) active_->console_.push_key(key);
-}
-
-void WindowFrontEnd::on_special_key(int glut_key, int, int) {
-  if (active_ == nullptr) return;
-  if (const int key = key_from_special(glut_key); key != kNoKey) active_->console_.push_key(key);
 }
 
 void WindowFrontEnd::on_close() {

@@ -44,14 +44,15 @@ class WindowFrontEnd : public FrontEnd {
   static WindowFrontEnd* active_;
   static void on_display();
   static void on_reshape(int width, int height);
-  static void on_key(unsigned char character, int x, int y);
-  static void on_special_key(int key, int x, int y);
   static void on_close();
   static void on_timer(int);
 
   // Every request of the program thread, and the signals, looked at from the timer.
   void poll_console();
   void answer_signals();
+  // The key presses since the last look, in the order typed, into the keyboard ring as far
+  // as it has room.
+  void take_keys();
   bool apply_font(const FontRequest& request);
   BlinkState blink_state() const;
   void draw();
@@ -71,7 +72,7 @@ class WindowFrontEnd : public FrontEnd {
   GlyphSet glyphs_;
   ScreenImage image_;
   ScreenRenderer renderer_;
-  PauseKeyWatcher pause_key_;
+  XKeyReader keys_;
   bool redraw_wanted_ = true;
   bool upload_wanted_ = true;
   bool blinking_cells_ = false;

@@ -1,14 +1,15 @@
-// The X display beside freeglut: opening it, and the Pause key.
+// The X display beside freeglut: opening it, and the window's key presses.
 #include "platform/window/x_display.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/keysym.h>
 
-PauseKeyWatcher::~PauseKeyWatcher() {
+XKeyReader::~XKeyReader() {
   if (display_ != nullptr) XCloseDisplay(display_);
 }
 
-bool PauseKeyWatcher::watch(unsigned long window) {
+bool XKeyReader::watch(unsigned long window) {
   if (display_ == nullptr) display_ = XOpenDisplay(nullptr);
   if (display_ == nullptr) return false;
   // Several clients may listen to one window's key presses; freeglut keeps its own.
@@ -17,15 +18,26 @@ bool PauseKeyWatcher::watch(unsigned long window) {
   return true;
 }
 
-bool PauseKeyWatcher::pause_pressed() {
+bool XKeyReader::next(XKeyPress& press) {
   if (display_ == nullptr) return false;
-  bool pressed = false;
   while (XPending(display_) > 0) {
     XEvent event;
     XNextEvent(display_, &event);
-    if (event.type == KeyPress && XLookupKeysym(&event.xkey, 0) == XK_Pause) pressed = true;
+    if (event.type == MappingNotify) {
+      XRefreshKeyboardMapping(&event.xmapping);  // xdotool, for one, remaps keys as it types
+      continue;
+    }
+    if (event.type != KeyPress) continue;
+    char text[8];
+    KeySym keysym = NoSymbol;
+    const int length = XLookupString(&event.xkey, text, sizeof text, &keysym, nullptr);
+    press.keysym = keysym;
+    press.state = event.xkey.state;
+    press.character = length == 1 ? static_cast<unsigned char>(text[0]) : -1;
+    press.pause = XLookupKeysym(&event.xkey, 0) == XK_Pause;
+    return true;
   }
-  return pressed;
+  return false;
 }
 
 bool x_display_available() {

@@ -1,20 +1,29 @@
-// The X display beside freeglut: whether one can be opened at all, and the Pause key, which
-// freeglut does not report, watched on an X connection of our own.
+// The X display beside freeglut: whether one can be opened at all, and the window's key
+// presses, read on an X connection of our own since freeglut reports them only in part (it
+// drops Shift+Tab and Pause, and gives Ctrl+Enter as Ctrl+M).
 #pragma once
 
 struct _XDisplay;  // NOLINT(bugprone-reserved-identifier): Xlib's own name for a Display
 
-class PauseKeyWatcher {
+// One key press as X reports it.
+struct XKeyPress {
+  unsigned long keysym = 0;  // as the modifiers held choose it
+  unsigned int state = 0;    // X's modifier mask
+  int character = -1;        // the Latin-1 character it types (Ctrl applied), -1 for none
+  bool pause = false;        // the Pause key, whatever is held with it
+};
+
+class XKeyReader {
  public:
-  PauseKeyWatcher() = default;
-  ~PauseKeyWatcher();
-  PauseKeyWatcher(const PauseKeyWatcher&) = delete;
-  PauseKeyWatcher& operator=(const PauseKeyWatcher&) = delete;
+  XKeyReader() = default;
+  ~XKeyReader();
+  XKeyReader(const XKeyReader&) = delete;
+  XKeyReader& operator=(const XKeyReader&) = delete;
 
   // Listens to the key presses of that X window; false when no connection could be made.
   bool watch(unsigned long window);
-  // Whether Pause was pressed since the last call; never waits.
-  bool pause_pressed();
+  // The next key press, in the order typed; false when none is waiting. Never waits.
+  bool next(XKeyPress& press);
 
  private:
   _XDisplay* display_ = nullptr;

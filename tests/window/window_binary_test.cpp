@@ -235,6 +235,30 @@ TEST_F(WindowBinary, SignalsBreakAndCloseAsTheKeysAndTheCloseButtonDo) {
   EXPECT_EQ(program_->wait_for_exit(), 0);
 }
 
+// Keys held with Alt, Shift or Ctrl as a PC gives them: INCHAR reads an extended key as 0
+// (the scan code is dropped) and Ctrl+Enter as 10; the line editor ignores both.
+TEST_F(WindowBinary, ModifiedKeysReachInCharAsAPcGivesThemAndLeaveTheTypedLineAlone) {
+  const struct { const char* key; const char* shown; } cases[] = {
+      {"alt+x", "0,122"}, {"shift+Tab", "0,122"}, {"ctrl+Left", "0,122"}, {"ctrl+Return", "10,122"},
+  };
+  int row = 3;
+  for (const auto& c : cases) {
+    type_into(window_, "PRINT INCHAR,\",\",INCHAR");
+    ASSERT_TRUE(comes_to_show(row, 1, ": PRINT INCHAR"));
+    // The statement's Break test takes a key typed before it starts.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    shell_status(std::string("xdotool key ") + c.key + " z");
+    EXPECT_TRUE(comes_to_show(row + 1, 1, std::string(c.shown) + "  ")) << c.key;
+    row += 2;
+  }
+  type_into(window_, "PRINT \"AB\"", false);
+  shell_status("xdotool key alt+x shift+Tab ctrl+Left ctrl+Return Return");
+  EXPECT_TRUE(comes_to_show(row, 1, ": PRINT \"AB\"  ")) << "the typed line as it was";
+  EXPECT_TRUE(comes_to_show(row + 1, 1, "AB  "));
+  EXPECT_EQ(shell_status(std::string(WM_DELETE_WINDOW_TOOL) + " " + window_), 0);
+  EXPECT_EQ(program_->wait_for_exit(), 0);
+}
+
 // The README's picture of the window, made with the same set-up.
 TEST_F(WindowBinary, HelpBoxPicture) {
   type_into(window_, "HELP");
