@@ -461,6 +461,17 @@ class StatementReader {
 
 }  // namespace
 
+void ReadLineNumberIntoMemo(SlotMemo& memo, const std::string& line) {
+  // ReadNumber from the text's start: blanks, then digits.
+  DigitRun digits;
+  const size_t end = ReadDigits(line, SkipBlanks(line, 0), digits);
+  memo.illegal = CharAt(line, end) == '.';
+  memo.number = WrapToInt16(static_cast<int32_t>(digits.value));
+  memo.number_end = static_cast<int32_t>(end + 1);
+  memo.number_end_char = CharAt(line, end);
+  memo.numbered = true;
+}
+
 MemoStatement& ReadStatementIntoMemo(SlotMemo& memo, const std::string& line, int32_t start, char quote) {
   MemoStatement statement;
   statement.start = start;

@@ -7,19 +7,7 @@
 // The slot's record, with its line number read.
 const SlotMemo& Interpreter::NumberedSlot(int slot) {
   SlotMemo& record = memo.Slot(s.program_lines, slot);
-  if (!record.numbered) {
-    // ReadNumber from the text's start: blanks, then digits.
-    const std::string& line = s.program_lines[slot];
-    size_t index = 0;
-    while (index < line.size() && line[index] == ' ') ++index;
-    DigitRun digits;
-    index = ReadDigits(line, index, digits);
-    record.illegal = CharAt(line, index) == '.';
-    record.number = WrapToInt16(static_cast<int32_t>(digits.value));
-    record.number_end = static_cast<int32_t>(index + 1);
-    record.number_end_char = CharAt(line, index);
-    record.numbered = true;
-  }
+  if (!record.numbered) ReadLineNumberIntoMemo(record, s.program_lines[slot]);
   return record;
 }
 
@@ -178,6 +166,8 @@ Continuation Interpreter::StatementFromMemo() {
         s.cur_pos = op->pos;
         s.stmt_target = op->value;
         return StepLoop();
+      default:
+        __builtin_unreachable();  // every operation is one of the above
     }
   }
 }

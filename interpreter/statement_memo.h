@@ -128,6 +128,8 @@ class StatementMemo {
   std::array<SlotMemo, kSlotCount> slots_;
 };
 
+// Reads the number at the start of `line`, the slot's text, into `memo`, as ReadNumber reads it.
+void ReadLineNumberIntoMemo(SlotMemo& memo, const std::string& line);
 // Reads the statement that begins at the 1-based `start` of `line` (the slot's text as typed)
 // into `memo`, as the plain reading would read it; `quote` is the quotation mark.
 MemoStatement& ReadStatementIntoMemo(SlotMemo& memo, const std::string& line, int32_t start, char quote);
