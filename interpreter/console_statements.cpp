@@ -47,7 +47,7 @@ Continuation Interpreter::ExecPrint() {
 void Interpreter::PrintStringLiteral() {
   std::string& literal = literal_buffer;
   literal.clear();
-  const std::string& line = CurrentLine();
+  const std::string_view line = CurrentLine();
   const int32_t length = static_cast<int32_t>(line.size());
   for (;;) {
     s.cur_pos += 1;

@@ -56,7 +56,7 @@ void RewriteFunctionNames(std::string_view typed, char quote, std::string& out, 
 // line's place while it is pending; the line itself stays as typed.
 void Interpreter::TranslateFunctions() {
   if (s.translated_flag != 0 && s.translated_slot == s.cur_slot) return;
-  const std::string& typed = CurrentLine();
+  const std::string_view typed = CurrentLine();
   RewriteFunctionNames(typed, s.quote_char, translate_buffer, s.fn_nesting, s.fn_depth);
   if (translate_buffer == typed) return;  // no name: nothing pending
   s.translated_text.swap(translate_buffer);

@@ -1,6 +1,7 @@
 // The interpreter: its state as one record, and the class whose routines work on it.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,9 +13,6 @@
 #include "interpreter/program_lines.h"
 #include "interpreter/statement_memo.h"
 #include "platform/core/host.h"
-
-// The open functions while a line is rewritten: entries 1 to 20, entry 0 unused.
-using FunctionNesting = CheckedArray<int16_t, kFunctionNesting + 1>;
 
 // The interpreter's state, as the dialect's routines share it: the program, the variables and
 // stacks, the memory, and the scan and scratch of the statement under way. Numbers are 16-bit
@@ -71,24 +69,6 @@ struct StatementAbandoned {};
 // The 20 rows of the help screen, in code page 437.
 const std::array<std::string, 20>& help_lines();
 
-// Readings that the plain statements and the memo share.
-// The rewrite of `typed` into `out`: every function name outside quotes that a "(" follows
-// directly is taken out, and its token's run follows the ")" that closes its argument. A 21st
-// function open at once is host error 9, and `out` is then unfinished.
-void RewriteFunctionNames(std::string_view typed, char quote, std::string& out, FunctionNesting& nesting,
-                          int16_t& depth);
-// Where the texts of an @() assignment stand in its line (1-based): the index text from
-// `start` up to the separator, the value text after it up to `value_end` (0-based,
-// exclusive); the statement goes on at `resume`. `separator` is 0 when no "=" stands outside
-// parentheses.
-struct ArrayAssignmentCut {
-  int32_t start = 0;
-  int32_t separator = 0;
-  int32_t value_end = 0;
-  int32_t resume = 0;
-};
-ArrayAssignmentCut CutArrayAssignment(std::string_view line, int32_t cur_pos);
-
 class Interpreter {
  public:
   // With reference_paths set the interpreter reads every statement the plain way only; the
@@ -127,7 +107,7 @@ class Interpreter {
   void EndLine();
 
   // The scanner (scanner.cpp), and its verbs that abandon a statement on a failure.
-  const std::string& CurrentLine() const;
+  std::string_view CurrentLine() const;
   void FetchChar();
   void SkipSpaces();
   void ReadWord();
@@ -215,11 +195,9 @@ class Interpreter {
   StatementMemo memo;
   // While INPUT's answer or a part of an @() assignment is evaluated, the scanner reads it in
   // place of the current line (TextInPlace, scanner.cpp).
-  const std::string* text_in_place = nullptr;
+  std::optional<std::string_view> text_in_place;
   friend class TextInPlace;
   // Scratch of single statements; they carry nothing from one statement to the next.
-  std::string index_text;
-  std::string value_text;
   std::string literal_buffer;
   std::string print_buffer;
   std::string translate_buffer;
@@ -228,9 +206,9 @@ class Interpreter {
 
 // The scanner's text: the rewrite of the current line while one is pending, a text put in its
 // place, or the line as typed.
-inline const std::string& Interpreter::CurrentLine() const {
+inline std::string_view Interpreter::CurrentLine() const {
   if (s.translated_flag != 0 && s.translated_slot == s.cur_slot) return s.translated_text;
-  if (text_in_place != nullptr) return *text_in_place;
+  if (text_in_place) return *text_in_place;
   return s.program_lines[s.cur_slot];
 }
 

@@ -1,11 +1,15 @@
-// The atoms every reader of the dialect shares: digits, operators, and the table of functions.
+// The atoms every reader of the dialect shares: digits, operators, the table of functions, and
+// the two readings that cut a statement's text apart.
 #pragma once
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include <string>
+
 #include "interpreter/characters.h"
+#include "interpreter/checked_array.h"
 #include "interpreter/limits.h"
 
 // The low 16 bits of a value, read as a signed 16-bit number.
@@ -128,7 +132,27 @@ static_assert(FunctionsInTokenOrder());
 // @(i): its high part times 256 plus its low part, in 16 bits.
 inline int16_t ArrayValue(int16_t low, int16_t high) { return WrapToInt16(high * 256 + low); }
 
-inline bool IsToken(int c) { return c >= kFirstToken && c <= kLastToken; }
 // A token's run is as long as the name it replaced, so that positions outside function
 // arguments are the same in the rewritten text and the text as typed.
 constexpr size_t TokenRun(int token) { return kFunctions[static_cast<size_t>(token - kFirstToken)].name.size(); }
+
+// The open functions while a line is rewritten: entries 1 to 20, entry 0 unused.
+using FunctionNesting = CheckedArray<int16_t, kFunctionNesting + 1>;
+
+// The rewrite of `typed` into `out`: every function name outside quotes that a "(" follows
+// directly is taken out, and its token's run follows the ")" that closes its argument. A 21st
+// function open at once is host error 9, and `out` is then unfinished.
+void RewriteFunctionNames(std::string_view typed, char quote, std::string& out, FunctionNesting& nesting,
+                          int16_t& depth);
+// Where the texts of an @() assignment stand in its line (1-based): the index text from
+// `start` up to the separator, the value text after it up to `value_end` (0-based,
+// exclusive); the statement goes on at `resume`. `separator` is 0 when no "=" stands outside
+// parentheses.
+struct ArrayAssignmentCut {
+  int32_t start = 0;
+  int32_t separator = 0;
+  int32_t value_end = 0;
+  int32_t resume = 0;
+};
+ArrayAssignmentCut CutArrayAssignment(std::string_view line, int32_t cur_pos);
+

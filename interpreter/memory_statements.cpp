@@ -55,17 +55,15 @@ ArrayAssignmentCut CutArrayAssignment(std::string_view line, int32_t cur_pos) {
 
 // The index and the value are each read as a text of their own, in place of the line.
 Continuation Interpreter::ExecArrayAssignment() {
-  const std::string& line = CurrentLine();
+  const std::string_view line = CurrentLine();
   const ArrayAssignmentCut cut = CutArrayAssignment(line, s.cur_pos);
   s.saved_cur_pos = cut.resume;
   if (cut.separator <= cut.start || cut.value_end <= cut.separator) return Fail("'=' expected");
-  index_text.assign(line, static_cast<size_t>(cut.start - 1), static_cast<size_t>(cut.separator - cut.start));
-  value_text.assign(line, static_cast<size_t>(cut.separator), static_cast<size_t>(cut.value_end - cut.separator));
-
   TextInPlace text(*this);
-  text.Put(index_text);
+  text.Put(line.substr(static_cast<size_t>(cut.start - 1), static_cast<size_t>(cut.separator - cut.start)));
   const int16_t index = Evaluate();
-  text.Put(value_text);  // its own rewrite, whatever the index left pending
+  // The value gets its own rewrite, whatever the index left pending.
+  text.Put(line.substr(static_cast<size_t>(cut.separator), static_cast<size_t>(cut.value_end - cut.separator)));
   const int16_t value = Evaluate();
   StoreArrayCell(index, value);
   return Continuation::NextStatement;  // at the statement's end, where the line is read again

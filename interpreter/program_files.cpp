@@ -26,7 +26,7 @@ class FileOneGuard {
 
 // The name after one passed-over character, up to the next ":"; upper case, ".TIB" added.
 void Interpreter::ReadProgramFileName() {
-  const std::string& line = CurrentLine();
+  const std::string_view line = CurrentLine();
   s.colon_pos = static_cast<int32_t>(string_find(s.cur_pos, line, ":", true));
   std::string name = s.colon_pos == 0 ? string_mid(line, s.cur_pos + 1, 0, false)
                                       : string_mid(line, s.cur_pos + 1, s.colon_pos - s.cur_pos - 1, true);
@@ -129,7 +129,7 @@ void Interpreter::ListPause() {
 }
 
 Continuation Interpreter::ExecFiles() {
-  const std::string& line = CurrentLine();
+  const std::string_view line = CurrentLine();
   s.colon_pos = static_cast<int32_t>(string_find(s.cur_pos, line, ":", true));
   const std::string pattern = s.colon_pos == 0 ? string_mid(line, s.cur_pos, 0, false)
                                                : string_mid(line, s.cur_pos, s.colon_pos - s.cur_pos, true);

@@ -1,6 +1,6 @@
 // A text read in place of the current line: INPUT's answer, or a part of an @() assignment.
 #pragma once
-#include <string>
+#include <string_view>
 
 #include "interpreter/interpreter.h"
 
@@ -11,7 +11,7 @@ class TextInPlace {
  public:
   explicit TextInPlace(Interpreter& interpreter) : interpreter_(interpreter) {}
   ~TextInPlace() {
-    interpreter_.text_in_place = nullptr;
+    interpreter_.text_in_place.reset();
     interpreter_.s.translated_flag = 0;
     interpreter_.s.cur_pos = interpreter_.s.saved_cur_pos;
   }
@@ -19,9 +19,9 @@ class TextInPlace {
   TextInPlace& operator=(const TextInPlace&) = delete;
 
   // From now on the scanner reads `text` from its first character, rewritten afresh.
-  void Put(const std::string& text) {
+  void Put(std::string_view text) {
     interpreter_.s.translated_flag = 0;
-    interpreter_.text_in_place = &text;
+    interpreter_.text_in_place = text;
     interpreter_.s.cur_pos = 1;
   }
 
