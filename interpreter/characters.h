@@ -60,6 +60,13 @@ class Word {
     }
     return length_;
   }
+  // The word `lower`: lower case, eight letters long at most.
+  static constexpr Word Of(std::string_view lower) {
+    Word word;
+    word.head_ = Pack(lower);
+    word.length_ = lower.size();
+    return word;
+  }
   // The first eight letters of `text`, packed as a word packs its own.
   static constexpr uint64_t Pack(std::string_view text) {
     uint64_t packed = 0;

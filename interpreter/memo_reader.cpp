@@ -25,11 +25,16 @@ size_t SkipBlanks(std::string_view text, size_t index) {
 // only the statement's word is remembered.
 class StatementReader {
  public:
-  StatementReader(SlotMemo& memo, const std::string& line, char quote) : memo_(memo), line_(line), quote_(quote) {}
+  StatementReader(SlotMemo& memo, const std::string& line, char quote, const Word& word)
+      : memo_(memo), line_(line), quote_(quote), last_word_(word) {}
 
   // Whether the statement evaluates anything: each evaluation sets the base cell to 0, and
   // nothing between them in one statement writes it.
   bool evaluates() const { return evaluates_; }
+  // What the plain reading's scan leaves of its words once the statement is read (up to THEN):
+  // the last word read, and the last variable named (0: none).
+  const Word& last_word() const { return last_word_; }
+  int16_t last_variable() const { return last_variable_; }
 
   // The operands of the statement whose word ends at `pos` (0-based); throws NotTaken.
   void Read(Keyword keyword, const Word& word, size_t pos) {
@@ -39,6 +44,7 @@ class StatementReader {
         Word name;
         const size_t letters = name.read_run(Text(), pos);
         if (letters == 0) Refuse();
+        last_word_ = name;
         return Assignment(name, pos + letters);
       }
       case Keyword::kNone: return Assignment(word, pos);
@@ -86,7 +92,7 @@ class StatementReader {
     switch (op) {
       case Op::kLet: case Op::kStoreArray: case Op::kPrintText: case Op::kPrintValue: case Op::kFormat:
       case Op::kLocate: case Op::kEndLine: case Op::kPoke: case Op::kVpoke: case Op::kFor:
-      case Op::kForStep: case Op::kRnd: case Op::kInchar:
+      case Op::kForStep: case Op::kRnd:
         changed_ = true;
         break;
       default: break;
@@ -97,13 +103,9 @@ class StatementReader {
     if (changed_) Refuse();
     Emit(op, value, pos);
   }
-  void Push(Op op, int16_t value = 0) {
+  void Push(Op op, int16_t value) {
     if (++depth_ > kValueCapacity) Refuse();  // the plain reading raises host error 9
-    if (op == Op::kInchar) {
-      Emit(op);
-    } else {
-      Emit(op, value);
-    }
+    Emit(op, value);
   }
   // The one number that the operations from `first` on push, if they are no more than that.
   bool ConstantFrom(size_t first, int16_t& value) const {
@@ -241,10 +243,13 @@ class StatementReader {
     const size_t letters = word.read_run(text_, pos);
     if (letters == 0) Refuse();  // "Invalid label"
     pos += letters;
-    if (word.size() == 1 && word.front() != '@') return Push(Op::kVariable, static_cast<int16_t>(word.front() - kLetterToCell));
+    last_word_ = word;
+    if (word.size() == 1 && word.front() != '@') return Push(Op::kVariable, Named(word));
     if (word == "size") return Push(Op::kNumber, kSizeValue);
-    if (word == "inchar") return Push(Op::kInchar);
-    Refuse();  // a lone "@" (host error 9), or "Function not expected"
+    // INCHAR waits in the middle of its statement, where the plain reading's scan stands
+    // elsewhere than the memo's; a lone "@" is host error 9; any other word "Function not
+    // expected".
+    Refuse();
   }
 
   // ApplyFunctionToken at `pos`: the runs that stand there, tested in token order. The
@@ -279,12 +284,16 @@ class StatementReader {
   void Assignment(const Word& name, size_t pos) {
     pos = SkipBlanks(Text(), pos);
     if (name.size() == 0) Refuse();
-    if (name.front() == '@') return ArrayAssignment(pos);
+    if (name.front() == '@') {
+      last_variable_ = kArrayMarker;
+      return ArrayAssignment(pos);
+    }
     if (name.size() != 1) Refuse();  // "Variable expected"
+    const int16_t variable = Named(name);
     if (CharAt(Text(), pos) != '=') Refuse();
     Rewrite();
     pos = Expression(rewrite_, pos + 1);
-    Emit(Op::kLet, static_cast<int16_t>(name.front() - kLetterToCell));
+    Emit(Op::kLet, variable);
     GoOn(pos);
   }
 
@@ -299,8 +308,10 @@ class StatementReader {
     RewriteTo(std::string_view(line_).substr(static_cast<size_t>(cut.separator), static_cast<size_t>(cut.value_end - cut.separator)), value);
     Expression(index, 0);  // what follows an expression in either text is passed over
     Emit(Op::kHold);
-    Expression(value, 0);
-    Emit(Op::kStoreArray);
+    const size_t end = Expression(value, 0);
+    // A host error in the store finds the scan back in the line and its character still
+    // read from the value text.
+    Emit(Op::kStoreArray, static_cast<int16_t>(CharAt(value, end)), cut.resume);
     GoOn(static_cast<size_t>(cut.resume - 1));
   }
 
@@ -311,7 +322,7 @@ class StatementReader {
     pos = SkipBlanks(rewrite_, pos);
     pos += then.read_run(rewrite_, pos);
     if (then != "then") Refuse();  // a false condition never looks
-    Emit(Op::kIf, 0, static_cast<int32_t>(pos + 1));
+    Emit(Op::kIf, static_cast<int16_t>(CharAt(rewrite_, pos)), static_cast<int32_t>(pos + 1));
   }
 
   void Jump(size_t pos, bool gosub) {
@@ -335,7 +346,14 @@ class StatementReader {
     Word name;
     pos += name.read_run(Text(), pos);
     if (name.size() != 1 || name.front() == '@') Refuse();
-    return static_cast<int16_t>(name.front() - kLetterToCell);
+    last_word_ = name;
+    return Named(name);
+  }
+
+  // A variable named by a one-letter word: its cell.
+  int16_t Named(const Word& name) {
+    last_variable_ = static_cast<int16_t>(name.front() - kLetterToCell);
+    return last_variable_;
   }
 
   void For(size_t pos) {
@@ -349,17 +367,19 @@ class StatementReader {
     pos = SkipBlanks(rewrite_, pos);
     pos += word.read_run(rewrite_, pos);
     if (word != "to") Refuse();
+    last_word_ = word;
     pos = Expression(rewrite_, pos);
     pos = SkipBlanks(rewrite_, pos);
     if (pos < rewrite_.size()) {
       pos += word.read_run(rewrite_, pos);
       if (word != "step") Refuse();
+      last_word_ = word;
       Emit(Op::kHold);
       pos = SkipBlanks(rewrite_, Expression(rewrite_, pos));
       if (pos < rewrite_.size()) Refuse();  // FOR ends its line
-      Emit(Op::kForStep, variable);
+      Emit(Op::kForStep, variable, static_cast<int32_t>(pos + 1));
     } else {
-      Emit(Op::kFor, variable);
+      Emit(Op::kFor, variable, static_cast<int32_t>(pos + 1));
     }
     GoOn(pos);
   }
@@ -455,6 +475,8 @@ class StatementReader {
   std::string_view text_;  // the text the expression under way is read from
   bool changed_ = false;
   bool evaluates_ = false;  // an evaluation has begun
+  Word last_word_;
+  int16_t last_variable_ = 0;
   int depth_ = 0;          // values on the stack
   int parentheses_ = 0;
 };
@@ -488,9 +510,11 @@ MemoStatement& ReadStatementIntoMemo(SlotMemo& memo, const std::string& line, in
     const size_t texts = memo.texts.size();
     statement.first_op = static_cast<uint32_t>(code);
     try {
-      StatementReader reader(memo, line, quote);
+      StatementReader reader(memo, line, quote, statement.word);
       reader.Read(statement.keyword, statement.word, pos + letters);
       statement.evaluates = reader.evaluates();
+      statement.last_word = reader.last_word();
+      statement.last_variable = reader.last_variable();
     } catch (const NotTaken&) {
       memo.code.resize(code);
       memo.jumps.resize(jumps);

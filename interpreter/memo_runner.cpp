@@ -51,6 +51,15 @@ Continuation Interpreter::StatementFromMemo() {
     sp -= 1;
   };
   if (statement->evaluates) stack[0] = 0;
+  // What the plain reading's scan holds once the statement is read, for the steps after it.
+  auto leave_scan = [&] {
+    s.word = statement->last_word;
+    if (statement->last_variable != 0) s.var_index = statement->last_variable;
+    if (statement->evaluates) {
+      s.number_value = stack[1];  // every evaluation's value stands in the stack's first cell
+      s.value_sp = kValueBase + 1;
+    }
+  };
   auto with_number = [&](int o) {
     stack[sp + 1] = op->value;  // the cell a push of the number would have written
     stack[sp] = Combine(o, stack[sp], op->value);
@@ -101,13 +110,20 @@ Continuation Interpreter::StatementFromMemo() {
         break;
       }
       case Op::kVpeek: stack[sp] = ScreenByte(stack[sp]); break;
-      case Op::kInchar: stack[++sp] = static_cast<int16_t>(host.read_keys()); break;
       case Op::kHold: held = stack[sp--]; break;
       case Op::kNotNegative:
         if (stack[sp] < 0) return ReadStatement();  // "Illegal value"
         break;
-      case Op::kLet: cells[op->value] = stack[sp--]; break;
-      case Op::kStoreArray: StoreArrayCell(held, stack[sp--]); break;
+      case Op::kLet:
+        s.stmt_target = op->value;
+        cells[op->value] = stack[sp--];
+        break;
+      case Op::kStoreArray:  // a host error here finds the scan as the plain reading leaves it
+        leave_scan();
+        s.cur_pos = op->pos;
+        s.cur_char = op->value;
+        StoreArrayCell(held, stack[sp--]);
+        break;
       case Op::kBeginPrint: s.number_format.clear(); break;
       case Op::kPrintText: PrintItem(std::string_view(record.texts).substr(static_cast<size_t>(op->pos), static_cast<size_t>(op->value))); break;
       case Op::kPrintValue:
@@ -120,36 +136,51 @@ Continuation Interpreter::StatementFromMemo() {
       case Op::kPoke:
       case Op::kVpoke:
         s.vpoke_flag = op->op == Op::kVpoke ? -1 : 0;
+        s.poke_count = 2;
+        s.poke_args.cells[1] = held;
+        s.poke_args.cells[2] = stack[sp];
         StorePoke(held, stack[sp--]);
         break;
       case Op::kFor:
+      case Op::kForStep:  // a 31st frame is host error 9, with the scan at the line's end
+        leave_scan();
+        s.cur_pos = op->pos;
+        s.cur_char = kEndOfLine;
         s.stmt_target = op->value;
-        PushFor(stack[sp--], 1);
-        break;
-      case Op::kForStep:
-        s.stmt_target = op->value;
-        PushFor(held, stack[sp--]);
+        if (op->op == Op::kFor) {
+          PushFor(stack[sp--], 1);
+        } else {
+          PushFor(held, stack[sp--]);
+        }
         break;
       // Each end names the continuation and returns it: the trampoline carries it out, so
       // that the stack never grows from one statement to the next.
       case Op::kGoOn:
+        leave_scan();
         s.cur_pos = op->pos;
         return Continuation::NextStatement;
       case Op::kColon:
+        leave_scan();
         s.cur_pos = op->pos;
+        s.cur_char = ':';
         return Continuation::ExecStatement;
       case Op::kIf:
+        leave_scan();
         if (stack[sp] >= 0) {  // only a negative value is true
           SkipRestOfLine();
           return Continuation::NextStatement;
         }
+        s.word = Word::Of("then");
         s.cur_pos = op->pos;
+        s.cur_char = op->value;
         return Continuation::ExecStatement;
       case Op::kGotoNumber:
         stack[++sp] = static_cast<int16_t>(op->pos);
         [[fallthrough]];
       case Op::kGoto:
         if (!JumpFromMemo(record.jumps[static_cast<size_t>(op->value)], stack[sp])) return ReadStatement();
+        leave_scan();
+        s.stmt_target = stack[sp];
         return Continuation::ExecStatement;
       case Op::kGosubNumber:
         stack[++sp] = static_cast<int16_t>(op->pos);
@@ -160,10 +191,14 @@ Continuation Interpreter::StatementFromMemo() {
         if (!JumpFromMemo(record.jumps[static_cast<size_t>(op->value)], stack[sp])) return ReadStatement();
         cells[s.gosub_top] = back;
         s.gosub_top += 1;
+        leave_scan();
+        s.stmt_target = stack[sp];
         return Continuation::ExecStatement;
       }
       case Op::kNext:
+        leave_scan();
         s.cur_pos = op->pos;
+        FetchChar();
         s.stmt_target = op->value;
         return StepLoop();
       default:

@@ -32,12 +32,11 @@ enum class Op : uint8_t {
   kAddNumber, kSubtractNumber, kMultiplyNumber, kDivideNumber, kRemainderNumber,
   kEqualNumber, kLessNumber, kGreaterNumber, kLessEqualNumber, kGreaterEqualNumber, kNotEqualNumber,
   kAbs, kRnd, kSgn, kPeek, kArray, kVpeek,  // on the top value, as their tokens
-  kInchar,
   // Steps of statements.
   kHold,         // keeps the top value for the next step (an @() index, FOR's limit, POKE's address)
   kNotNegative,  // a POKE argument; a negative one is the plain reading's error
   kLet,          // the cell `value` := the top value
-  kStoreArray,   // @(held) := the top value
+  kStoreArray,   // @(held) := the top value; `pos`, `value`: the scan after the statement
   kBeginPrint,
   kPrintText,    // the memo's text at `pos`, `value` characters long
   kPrintValue,
@@ -46,12 +45,12 @@ enum class Op : uint8_t {
   kEndLine,
   kPoke,         // byte_memory(held) := the top value
   kVpoke,
-  kFor,          // a frame for the cell `value`, limit the top value, step 1
+  kFor,          // a frame for the cell `value`, limit the top value, step 1; `pos`: the line's end
   kForStep,      // the same with the limit held and the top value as step
   // The statement's end: each names what comes next.
   kGoOn,         // cur_pos := `pos`, then NextStatement
   kColon,        // a ":" follows: the next statement begins at `pos`
-  kIf,           // `pos`: after THEN
+  kIf,           // `pos`: after THEN, `value`: the character there
   kGoto,         // to the top value; `value`: the jump's site
   kGosub,
   kGotoNumber,   // to the number `pos`, the whole expression, written to its cell as a push would
@@ -87,6 +86,9 @@ struct MemoStatement {
   uint32_t first_op = 0;   // its operations in the slot's code; none: only the word is known
   uint32_t end_op = 0;
   bool evaluates = false;  // an evaluation sets the base cell of the value stack to 0
+  // What the scan holds of its words once the operations' statement has been read.
+  Word last_word;
+  int16_t last_variable = 0;  // var_index; 0 when no variable is named
 };
 
 // What reading one slot's text found.
