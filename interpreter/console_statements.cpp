@@ -1,6 +1,6 @@
 // Console statements: PRINT, INPUT and OUTCHAR.
 #include "interpreter/interpreter.h"
-#include "interpreter/scope_exit.h"
+#include "interpreter/text_in_place.h"
 
 Continuation Interpreter::ExecPrint() {
   s.number_format.clear();
@@ -12,18 +12,18 @@ Continuation Interpreter::ExecPrint() {
   for (;;) {
     SkipSpaces();
     if (s.cur_char == s.quote_char) {
-      if (PrintStringLiteral() == Continuation::MainLoop) return Continuation::MainLoop;
+      PrintStringLiteral();
     } else if (s.cur_char == '\\') {
       host.locate_cursor(1);
       s.cur_pos += 1;
     } else {
-      if (s.cur_char == '#') {
+      const bool width = s.cur_char == '#';
+      if (width) {
         s.number_format.assign(1, '~');  // the next value is the width of a field
         s.cur_pos += 1;
       }
-      EvalExpression();
-      if (!s.error_text.empty()) return Continuation::MainLoop;
-      if (s.number_format == "~") {
+      Evaluate();
+      if (width) {
         s.number_format = string_fill(s.number_value, '#');
       } else {
         PrintNumber();
@@ -44,28 +44,27 @@ Continuation Interpreter::ExecPrint() {
 }
 
 // The literal at cur_pos, taken as it stands; two quotes inside it stand for one.
-Continuation Interpreter::PrintStringLiteral() {
+void Interpreter::PrintStringLiteral() {
   std::string& literal = literal_buffer;
   literal.clear();
-  const std::string& line = CurrentLine();
+  const std::string_view line = CurrentLine();
   const int32_t length = static_cast<int32_t>(line.size());
   for (;;) {
     s.cur_pos += 1;
-    if (s.cur_pos > length) return Fail("Unterminated string");
-    const char c = line[s.cur_pos - 1];
+    if (s.cur_pos > length) Abandon("Unterminated string");
+    const char c = line[static_cast<size_t>(s.cur_pos - 1)];
     if (c != s.quote_char) {
       literal += c;
       continue;
     }
     s.cur_pos += 1;
-    if (s.cur_pos <= length && line[s.cur_pos - 1] == s.quote_char) {
+    if (s.cur_pos <= length && line[static_cast<size_t>(s.cur_pos - 1)] == s.quote_char) {
       literal += c;
       continue;
     }
     break;
   }
   PrintItem(literal);
-  return Continuation::NextStatement;
 }
 
 void Interpreter::PrintNumber() {
@@ -82,25 +81,16 @@ void Interpreter::PrintNumber() {
 Continuation Interpreter::ExecInput() {
   for (;;) {
     PrintItem("? ");
-    ReadVariableWord();
-    if (!s.error_text.empty()) return Continuation::MainLoop;
-    s.stmt_target = s.var_index;
+    s.stmt_target = ReadTargetVariable();
     host.input_line(s.input_text, false);
     {
-      // The answer is evaluated in place of the line; the line comes back on every way out.
-      const int16_t slot = s.cur_slot;
+      // The answer is read in place of the line, which comes back on every way out.
       s.saved_cur_pos = s.cur_pos;
-      s.saved_line.swap(SubstituteLine(slot));
-      ScopeExit put_back([this, slot] {
-        SubstituteLine(slot).swap(s.saved_line);
-        s.cur_pos = s.saved_cur_pos;
-        s.translated_flag = 0;  // the answer's rewrite is never written back
-      });
-      SubstituteLine(slot) = s.input_text;
-      s.cur_pos = 1;
+      TextInPlace answer(*this);
+      answer.Put(s.input_text);
       EvalExpression();
     }
-    if (!s.error_text.empty()) return Continuation::MainLoop;
+    AbandonOnError();
     s.int_cells[s.stmt_target] = s.number_value;  // "@" has no cell: host error 9
     SkipSpaces();
     if (s.cur_char != ',') break;
@@ -112,8 +102,6 @@ Continuation Interpreter::ExecInput() {
 }
 
 Continuation Interpreter::ExecOutchar() {
-  EvalExpression();
-  if (!s.error_text.empty()) return Continuation::MainLoop;
-  PrintItem(string_chr(s.number_value));  // outside 0..255: host error 5
+  PrintItem(string_chr(Evaluate()));  // outside 0..255: host error 5
   return Continuation::NextStatement;
 }

@@ -26,7 +26,7 @@ class FileOneGuard {
 
 // The name after one passed-over character, up to the next ":"; upper case, ".TIB" added.
 void Interpreter::ReadProgramFileName() {
-  const std::string& line = CurrentLine();
+  const std::string_view line = CurrentLine();
   s.colon_pos = static_cast<int32_t>(string_find(s.cur_pos, line, ":", true));
   std::string name = s.colon_pos == 0 ? string_mid(line, s.cur_pos + 1, 0, false)
                                       : string_mid(line, s.cur_pos + 1, s.colon_pos - s.cur_pos - 1, true);
@@ -56,13 +56,13 @@ Continuation Interpreter::ExecLoad() {
   host.file_open(s.file_name, FileMode::Input);
   int slot = kFirstProgramSlot;
   while (!host.file_eof()) {
-    host.file_line_input(EditLine(slot));  // a 300th line has no slot: host error 9
+    host.file_line_input(s.program_lines.Write(slot));  // a 300th line has no slot: host error 9
     slot += 1;
   }
   host.file_close();
   PrintItem("[Ok]");
   EndLine();
-  for (; slot <= kLastProgramSlot; ++slot) EditLine(slot).clear();
+  for (; slot <= kLastProgramSlot; ++slot) s.program_lines.Write(slot).clear();
   return Continuation::NextStatement;
 }
 
@@ -74,7 +74,7 @@ Continuation Interpreter::ExecList() {
   int32_t resume_pos = s.cur_pos;
   bool read_upper = true;
   if (s.stmt_target == 0) {
-    upper = 32767;
+    upper = kLargestLineNumber;
     ReadWord();
     if (s.word == "pause") resume_pos = s.cur_pos;
     s.error_text.clear();  // a missing word is no error here
@@ -87,7 +87,7 @@ Continuation Interpreter::ExecList() {
       upper = s.number_value;  // a single line
     } else {
       ReadNumber();
-      upper = s.number_value == 0 ? int16_t{32767} : s.number_value;
+      upper = s.number_value == 0 ? kLargestLineNumber : s.number_value;
       resume_pos = s.cur_pos;
       ReadWord();
       if (s.word == "pause") resume_pos = s.cur_pos;
@@ -99,13 +99,14 @@ Continuation Interpreter::ExecList() {
   int16_t count = 0;
   for (int slot = kFirstProgramSlot; slot <= kLastProgramSlot; ++slot) {
     s.cur_slot = static_cast<int16_t>(slot);
-    ReadLineNumber();
+    s.cur_pos = 1;
+    ReadNumber();
     const std::string& line = s.program_lines[slot];
     if (s.stmt_target <= s.number_value && s.number_value <= upper && !line.empty()) {
       PrintItem(line);
       EndLine();
       count += 1;
-      if (pause && count % 20 == 0) ListPause();
+      if (pause && count % kListPauseEvery == 0) ListPause();
     }
   }
   PrintItem("Listed");
@@ -128,7 +129,7 @@ void Interpreter::ListPause() {
 }
 
 Continuation Interpreter::ExecFiles() {
-  const std::string& line = CurrentLine();
+  const std::string_view line = CurrentLine();
   s.colon_pos = static_cast<int32_t>(string_find(s.cur_pos, line, ":", true));
   const std::string pattern = s.colon_pos == 0 ? string_mid(line, s.cur_pos, 0, false)
                                                : string_mid(line, s.cur_pos, s.colon_pos - s.cur_pos, true);

@@ -1,7 +1,7 @@
 // Start-up: the window settings and the interpreter's main routine.
 #include "interpreter/interpreter.h"
 
-Interpreter::Interpreter(Host& host, bool reference_paths) : host(host), reference_paths(reference_paths) {}
+Interpreter::Interpreter(Host& host, bool reference_paths) : host(host), memo_on(!reference_paths) {}
 
 void Interpreter::WindowSettings(Host& host) {
   host.window_resizable = 1;  // the user may resize; the window keeps its size
@@ -30,19 +30,19 @@ Continuation Interpreter::StartUp() {
   s.font_file = s.windows_dir + "\\Fonts\\cour.ttf";
   s.font_style = "monospace,bold";
   try {
-    s.font_handle = host.load_font(s.font_file, 20, s.font_style);
+    s.font_handle = host.load_font(s.font_file, kFontHeight, s.font_style);
     host.set_font(s.font_handle);
   } catch (const HostError& error) {
     font_error = error.code;
   }
 
   host.set_segment(0, true);
-  s.video_segment = host.peek_byte(0x449) == 7 ? -20480 : -18432;  // &HB000 or &HB800
+  s.video_segment = host.peek_byte(kVideoModeOffset) == kMonochromeMode ? kMonochromeSegment : kColourSegment;
   host.set_segment(0, false);
 
-  s.byte_memory.cells.assign(16384, 0);
-  s.quote_char = '"';
-  s.break_char = 3;
+  s.byte_memory.cells.assign(kMemoryCells, 0);
+  s.quote_char = kQuoteChar;
+  s.break_char = kBreakChar;
   s.gosub_top = kGosubBase;
   s.trace_on = 0;
   s.for_top = 0;
@@ -53,7 +53,7 @@ Continuation Interpreter::StartUp() {
   const std::string& command = host.command_line();
   if (!command.empty()) {
     s.typed_line = "load " + command + ":run";
-    EditLine(kImmediateSlot) = s.typed_line;
+    s.program_lines.Write(kImmediateSlot) = s.typed_line;
     PrintItem(": ");
     PrintItem(s.typed_line);
     EndLine();

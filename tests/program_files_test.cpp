@@ -27,7 +27,7 @@ std::vector<std::string> NamesHere() {
 std::vector<std::string> Slots(const Session& session) {
   std::vector<std::string> slots;
   for (int slot = kFirstProgramSlot; slot <= kLastProgramSlot; ++slot) {
-    slots.push_back(session.State().program_lines.cells[slot]);
+    slots.push_back(session.State().program_lines[slot]);
   }
   while (!slots.empty() && slots.back().empty()) slots.pop_back();
   return slots;
@@ -267,7 +267,7 @@ TEST_F(SaveAndLoad, LoadReplacesOnlyTheProgram) {
   EXPECT_EQ(session.Run("LOAD IN:PRINT A"), "[Ok]\n5\n:");
   EXPECT_EQ(session.Variable('A'), 5);
   EXPECT_EQ(session.State().trace_on, -1);
-  EXPECT_EQ(session.State().program_lines.cells[kImmediateSlot], "LOAD IN:PRINT A");
+  EXPECT_EQ(session.State().program_lines[kImmediateSlot], "LOAD IN:PRINT A");
 }
 
 TEST_F(SaveAndLoad, SaveInAStoredLineWritesTheProgramAndGoesOn) {

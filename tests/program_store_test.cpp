@@ -50,7 +50,7 @@ TEST(ProgramStore, AFullStore) {
   ASSERT_EQ(program.size(), 298u);
   EXPECT_EQ(program.front(), "4 NEW TEXT");
   EXPECT_EQ(program.back(), "598 REM 299");
-  EXPECT_TRUE(session.State().program_lines.cells[kLastProgramSlot].empty());
+  EXPECT_TRUE(session.State().program_lines[kLastProgramSlot].empty());
 }
 
 TEST(ProgramStore, ATypedLineAfterAnErrorInAFunctionLine) {

@@ -49,7 +49,7 @@ class Session {
   std::vector<std::string> Program() const {
     std::vector<std::string> lines;
     for (int slot = kFirstProgramSlot; slot <= kLastProgramSlot; ++slot) {
-      const std::string& line = State().program_lines.cells[slot];
+      const std::string& line = State().program_lines[slot];
       if (!line.empty()) lines.push_back(line);
     }
     return lines;
