@@ -4,6 +4,8 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libfontconfig-dev fontconfig fonts-dejavu-core util-linux tmux)
 # The console window, and the X tools its tests drive it with on a virtual X server.
 packages+=(freeglut3-dev libglew-dev libgl1-mesa-dri libfreetype-dev libx11-dev xvfb xauth xdotool x11-apps imagemagick)
+# The manual page: read with man, checked by both of its formatters.
+packages+=(man-db groff-base mandoc)
 # The fuzzers and the static checks.
 packages+=(clang libclang-rt-dev clang-tidy cppcheck perl strace)
 missing=()

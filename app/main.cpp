@@ -52,12 +52,14 @@ std::string ExecutableFolder() {
 }
 
 // The window front end, or null when it cannot open a window here: no display, or no window
-// module beside the executable. The module (and with it the graphics libraries) is loaded
-// only here, and stays loaded: the front end's code lives in it.
+// module where an installed program keeps it or beside the executable (the build tree). The
+// module (and with it the graphics libraries) is loaded only here, and stays loaded: the
+// front end's code lives in it.
 std::unique_ptr<FrontEnd> OpenWindowFrontEnd(Console& console, SignalEvents& signals) {
   std::string folder = ExecutableFolder();
   if (folder.empty()) return nullptr;
-  void* module = dlopen((folder + kWindowModuleName).c_str(), RTLD_NOW | RTLD_LOCAL);
+  void* module = dlopen((folder + kInstalledWindowModuleFolder + kWindowModuleName).c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (module == nullptr) module = dlopen((folder + kWindowModuleName).c_str(), RTLD_NOW | RTLD_LOCAL);
   if (module == nullptr) return nullptr;
   auto open = reinterpret_cast<OpenWindowFrontEndFunction>(dlsym(module, kWindowModuleEntry));
   if (open == nullptr) return nullptr;

@@ -6,8 +6,11 @@ class Console;
 class FrontEnd;
 class SignalEvents;
 
-// The module's file name; it stands beside the executable.
+// The module's file name. An installed program finds it in this folder, relative to its own
+// (bin/ and lib/kelo-basic/ under one prefix, as the install rules put them); in the build
+// tree it stands beside the executable.
 inline constexpr const char* kWindowModuleName = "kelo-basic-window.so";
+inline constexpr const char* kInstalledWindowModuleFolder = "../lib/kelo-basic/";
 // The one symbol the module exports.
 inline constexpr const char* kWindowModuleEntry = "kelo_open_window_front_end";
 
