@@ -109,7 +109,8 @@ class Writer {
   std::string Number() {
     if (OneIn(3)) {
       return PickText({"0", "1", "7", "255", "256", "300", "8191", "8192", "16383", "16384", "32767", "32768",
-                       "40000", "65535", "65536", "70000", "99999", "007", "000000000000070000"});
+                       "40000", "65535", "65536", "70000", "99999", "007", "000000000000070000", "4294967297",
+                       "123456789012345678"});
     }
     return std::to_string(Below(40));
   }
@@ -303,10 +304,16 @@ class Writer {
     std::string text;
     const int lines = 3 + Below(14);
     for (int i = 0; i < lines; ++i) {
-      switch (Below(16)) {
+      switch (Below(18)) {
         case 0: break;  // an empty line, an empty slot
         case 1: text += OneIn(3) ? std::to_string(10 * (1 + Below(12))) + ".5 PRINT 1" : Line(); break;
         case 2: text += PickText({"PRINT 2", "0 PRINT 3", "\tPRINT 4"}); break;
+        case 4:  // bytes that no one types: function tokens as typed, a NUL
+          text += LineNumber() + PickText({" PRINT (5)\xB1\xB1\xB1", " PRINT (-5)\xB1", " PRINT (2)\xB4\xB4\xB4\xB4",
+                                            " A=(1)\xB5:PRINT A", std::string(" PRINT 1\0+2", 11), " PRINT (3)\xB1\xB1",
+                                            " PRINT (-3)\xB1\xB1\xB1\xB3\xB3\xB3", " PRINT \xB1", " @(1)=(4)\xB1\xB1\xB1",
+                                            " PRINT (9)\xB2\xB2\xB2", " PRINT ABS(-1)\xB1\xB1\xB1", " PRINT (1)\xB6\xB6\xB6\xB6\xB6"});
+          break;
         case 3:
           text += LineNumber() + " PRINT " + Nested(Pick<int>({100, 999, 1000, 1001, 1200}), "1");
           break;
@@ -408,6 +415,53 @@ Scenario StoppedAndEdited(Writer& w) {
   }
   scenario.steps.push_back({"LIST"});
   scenario.steps.push_back({"PRINT A,B,C,I,J"});
+  return scenario;
+}
+
+// Files whose lines stand out of order with their numbers repeated, jumping among those
+// numbers from every slot, then edited and run again: a jump finds the first slot with its
+// number from where its search starts.
+Scenario LoadedOutOfOrder(Writer& w) {
+  const std::vector<std::string> numbers = {"10", "20", "30", "40", "50"};
+  auto target = [&] { return w.OneIn(10) ? w.PickText({"40000", "60", "0"}) : w.Pick(numbers); };
+  auto statement = [&]() -> std::string {
+    switch (w.Below(9)) {
+      case 0: return "I=I+1:IF I<" + std::to_string(3 + w.Below(20)) + " THEN GOTO " + target();
+      case 1: return "GOSUB " + target();
+      case 2: return "RETURN";
+      case 3: return "PRINT " + std::to_string(w.Below(100)) + ";I;:GOTO " + target();
+      case 4: return "IF I>" + std::to_string(w.Below(30)) + " THEN END";
+      case 5: return "GOTO " + target();
+      case 6: return "J=J+1:IF J<5 THEN GOSUB " + target();
+      case 7: return "PRINT ABS(I)-@(I);:@(I)=I";
+      default: return w.Statement();
+    }
+  };
+  auto line = [&] { return (w.OneIn(12) ? w.PickText({"40000", "010", " 20", ""}) : w.Pick(numbers)) + " " + statement(); };
+  Scenario scenario;
+  for (const char* name : {"P.TIB", "Q.TIB"}) {
+    std::string file;
+    const int lines = 5 + w.Below(10);
+    for (int i = 0; i < lines; ++i) file += line() + "\r\n";
+    scenario.files.emplace_back(name, file);
+  }
+  scenario.steps.push_back({"LOAD P"});
+  const int steps = 4 + w.Below(8);
+  for (int i = 0; i < steps; ++i) {
+    Step step;
+    switch (w.Below(8)) {
+      case 0: case 1: step.line = "RUN"; break;
+      case 2: step.line = "GOTO " + target(); break;
+      case 3: step.line = "GOSUB " + target(); break;
+      case 4: step.line = line(); break;  // stored in front of the first larger number
+      case 5: step.line = w.Pick(numbers); break;  // deletes the first of its number
+      case 6: step.line = w.PickText({"LOAD P", "LOAD Q", "SAVE Q", "RETURN", "LIST"}); break;
+      default: step.line = std::to_string(5 + 10 * w.Below(6)) + " " + statement(); break;
+    }
+    if (step.line != "LIST" && !w.OneIn(4)) step.break_after = 1 + w.Below(300);
+    scenario.steps.push_back(step);
+  }
+  scenario.steps.push_back({"LIST"});
   return scenario;
 }
 
@@ -546,6 +600,7 @@ void PrintTo(const Family& family, std::ostream* out) { *out << family.name; }
 const std::vector<Family>& Families() {
   static const std::vector<Family> families = {
       {"MixedSession", MixedSession, 450, {"Illegal number", "Line not found", "[Ok]", "Break in", "Listed"}},
+      {"LoadedOutOfOrder", LoadedOutOfOrder, 200, {"Line not found", "RETURN without GOSUB", "Break in"}},
       {"StoppedAndEdited", StoppedAndEdited, 200, {"Stopped in", "Break in", "NEXT without FOR", "RETURN without GOSUB"}},
       {"InputAnswers", InputAnswers, 150, {"? ", "Invalid Factor", "Missing ')'", "Error  9", "Random-number seed"}},
       {"ArrayAssignments", ArrayAssignments, 150, {"'=' expected", "Error  9", "Division by zero", "Missing ')'"}},
