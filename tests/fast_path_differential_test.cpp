@@ -150,6 +150,11 @@ class Writer {
     }
     return open + inner + close;
   }
+  std::string NestedCalls(int n) {
+    std::string open;
+    for (int i = 0; i < n; ++i) open += Cased(PickText({"abs", "sgn", "@", "peek"})) + "(";
+    return open + "0" + std::string(static_cast<size_t>(n), ')');
+  }
   int NestingDepth() { return Pick<int>({1, 2, 14, 15, 16, 17, 19, 20, 21, 22, 26, 27, 28, 29, 30, 31, 40}); }
 
   std::string Operand(int depth) {
@@ -201,7 +206,9 @@ class Writer {
       return PickText({"@(1)", "@(1)=", "@=5", "@5=1", "@ABC(2)=7", "@(A=B)=1", "@(1)=A=B", "@(1)+1=5", "@((1))=2",
                        "@(1)=5 6", "@( 3 ) = @( 1 ) + 1", "@(1):@(2)=3", "@ (1)=2", "@(1)=(2", "@(1)=ABS(-3) X",
                        "@(A@(1))=2", "@(1)=Abs(B)+sGn(-B)+pEEk(2)", "@(1)=A(2)", "@(2)=RND(1)+1", "@(1)=VPEEK(0)",
-                       "@(1)=" + Nested(21, "1"), "@(" + Nested(20, "1") + ")=2", "@(1)=5:PRINT @(1)"});
+                       "@(1)=" + Nested(21, "1"), "@(" + Nested(20, "1") + ")=2", "@(1)=5:PRINT @(1)",
+                       // what follows a complete text is ignored, but a 21st call there still counts
+                       "@(1)=5 " + NestedCalls(21), "@(1)=5 " + NestedCalls(20), "@((1) " + NestedCalls(21) + ")=2"});
     }
     std::string text = Cased(OneIn(10) ? "@abc" : "@") + (OneIn(12) ? " " : "") + "(" + ArrayPart() + ")";
     if (OneIn(10)) text += "+1";
