@@ -759,9 +759,24 @@ std::vector<Step> Lines(const std::vector<std::string>& lines) {
   return steps;
 }
 
+// Each answer to a program of its own run: the first failing answer ends the run.
+std::vector<Step> InputAnswered() {
+  std::vector<Step> steps = Lines({"10 INPUT A,B", "20 PRINT A,B;"});
+  for (const std::string answer : {"3", "A+1", "ABS(-2)", "(1", "", "X Y", "@(1)", "12abc", "5:GOTO 10", "$00FF", "SIZE",
+                                   "12.5", "PEEK(-1)", "1/0", "aBs(-9)", "ABS (1)", "@(9000)", "-32768", "32768"}) {
+    steps.push_back({"RUN"});
+    steps.push_back({answer});
+    steps.push_back({"7"});  // B, when A was taken
+  }
+  return steps;
+}
+
 TEST_F(FastPathDifferential, EdgesShowAndKeepTheSameEitherWay) {
   const std::string sums29 = Repeated("1+(", 27) + "1+1" + std::string(27, ')');
   const std::string sums30 = Repeated("1+(", 28) + "1+1" + std::string(28, ')');
+  std::string full_store, too_long;
+  for (int number = 1; number <= 299; ++number) full_store += std::to_string(number) + " A=A+1\r\n";
+  too_long = full_store + "300 A=0\r\n";
   const std::vector<EdgeCase> cases = {
       {"a jump to a number that two slots carry",
        {{{"P.TIB", "10 I=0\r\n20 GOSUB 40\r\n25 GOTO 30\r\n40 PRINT 100+I:RETURN\r\n30 I=I+1:GOSUB 40\r\n"
@@ -781,14 +796,14 @@ TEST_F(FastPathDifferential, EdgesShowAndKeepTheSameEitherWay) {
       {"30 pending GOSUBs, and a 31st",
        {{}, Lines({"10 I=I+1:IF I<32 THEN GOSUB 10", "20 PRINT I", "RUN", "PRINT I", "RETURN", "RUN"})}},
       {"30 FOR frames, and a 31st, then NEXT and RUN",
-       {{}, Lines({"10 I=I+1:IF I<32 THEN GOSUB 30", "20 END", "30 FOR A=1 TO 2", "40 GOTO 10", "RUN", "NEXT A", "FOR B=1 TO 2",
+       {{}, Lines({"10 I=I+1:IF I<32 THEN GOTO 30", "20 END", "30 FOR A=1 TO 2", "40 GOTO 10", "RUN", "NEXT A", "FOR B=1 TO 2",
                    "RUN"})}},
       {"FOR and NEXT on one line, typed and stored",
        {{}, Lines({"FOR I=1 TO 3:NEXT I", "PRINT I", "10 FOR I=1 TO 3:PRINT I:NEXT I", "20 PRINT I;", "RUN",
                    "FOR I=1 TO 3", "NEXT I"})}},
       {"numbers above 32767: line numbers, targets and constants wrap",
        {{}, Lines({"40000 PRINT 1", "70000 PRINT 2", "4464 PRINT 3", "65536 PRINT 4", "32768 STOP", "10 GOTO 40000", "RUN",
-                   "GOTO 70000", "LIST", "LIST 40000", "PRINT 32767+1,65535,99999,000000000000070000", "GOTO -25536"})}},
+                   "GOTO 70000", "LIST", "LIST 40000", "PRINT 32767+1,65535,99999,000000000000070000", "10 END", "GOTO -25536"})}},
       {"hexadecimal constants and illegal numbers",
        {{}, Lines({"PRINT $00FF,$ffff,$8000,$0010,$00001,$12345,$FFFFA", "PRINT $1", "PRINT $12G4", "PRINT 1/0+$12G4",
                    "PRINT $1234.5", "PRINT $FFFF1111111111111", "PRINT 12.5", "12.5 PRINT 1", ".5", "GOTO 1.5",
@@ -797,14 +812,17 @@ TEST_F(FastPathDifferential, EdgesShowAndKeepTheSameEitherWay) {
        {{}, Lines({"10 FOR I=1 TO 3", "20 PRINT I;", "30 STOP", "40 NEXT I", "50 GOSUB 100", "60 END", "100 PRINT \"S\":RETURN",
                    "RUN", "25 PRINT \"new\";", "GOTO 40", "20", "30 PRINT \"was STOP\"", "NEXT I", "RUN", "50 GOSUB 100:STOP",
                    "RUN", "100", "RETURN", "LIST"})}},
-      {"INPUT answers that are expressions, and answers that are none",
-       {{}, Lines({"10 INPUT A,B", "20 PRINT A,B", "30 GOTO 10", "RUN", "3", "A+1", "ABS(-2)", "(1", "", "X Y", "@(1)",
-                   "12abc", "5:GOTO 10", "$00FF", "SIZE", "INCHAR", "q", "12.5", "PEEK(-1)"})}},
+      {"INPUT answers that are expressions, and answers that are none", {{}, InputAnswered()}},
       {"INCHAR with keys waiting and with keys typed",
-       {{}, {{"10 A=INCHAR:B=INCHAR:PRINT A,B", "", 0}, {"RUN", "xyz", 0}, {"RUN", "", 0}, {"pq", "", 0},
-             {"PRINT INCHAR", "\x03", 0}, {"r", "", 0}}}},
+       {{}, {{"10 A=INCHAR:B=INCHAR:PRINT A,B"}, {"RUN", "xyz"}, {"q"}, {"PRINT INCHAR", "\x03"}, {"PRINT INCHAR", "ab"},
+             {"INPUT A"}, {"INCHAR+1"}, {"r"}, {"PRINT A"}}}},
       {"later statements of a typed line that was rewritten",
        {{}, Lines({"A=ABS(1): @(A)=5", "IF 1<2 THEN @(0)=5", "PRINT ABS(-3):PRINT PEEK(0):@(2)=ABS(-4)", "PRINT @(2)"})}},
+      {"a full store: runs past its end, lines refused, replaced and deleted, a pausing LIST, a file too long",
+       {{{"FULL.TIB", full_store}, {"LONG.TIB", too_long}},
+        {{"LOAD FULL"}, {"RUN"}, {"PRINT A"}, {"5000 PRINT 1"}, {"150 PRINT ABS(-7)"}, {"RUN"}, {"20"}, {"5000 PRINT 1"},
+         {"LIST PAUSE", "abcdefghijklmno"}, {"LIST 100,140 PAUSE", "abc"}, {"LOAD LONG"}, {"LOAD FULL"}, {"FILES NOSUCH*"},
+         {"SAVE FULL"}, {"BYE"}, {"x"}, {"PRINT 1"}}}},
       {"a rewrite still pending when a line is typed",
        {{}, Lines({"10 PRINT ABS(1)/0", "RUN", "10 PRINT 7", "LIST", "20 A=ABS(-5):STOP", "RUN", "5 PRINT 1", "LIST", "RUN"})}},
   };
