@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > fuzz::kMaxInput) return -1;
   fuzz::ExpectSameEitherWay([data, size](bool reference_paths) {
     fuzz::EmptyScratchFolder();
-    std::ofstream("F.TIB", std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    std::ofstream("F.TIB", std::ios::binary)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     fuzz::Session session(reference_paths);
     session.Run("LOAD F\nLIST\nSAVE G\nLOAD G\nSAVE H\n");
     // A saved program loads back as the same lines: saving it again gives the same bytes.

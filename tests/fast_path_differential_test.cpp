@@ -7,9 +7,9 @@
 // only scenario N of each family.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <algorithm>
 #include <random>
 #include <set>
 #include <string>
@@ -26,7 +26,8 @@ namespace {
 // One typed line of a scenario, with what happens around it.
 struct Step {
   Step() = default;
-  Step(std::string typed, std::string waiting = "", long break_at = 0)  // NOLINT: a line alone reads as a step
+  // Not explicit: a line alone reads as a step in the tables below.
+  Step(std::string typed, std::string waiting = "", long break_at = 0)
       : line(std::move(typed)), pressed(std::move(waiting)), break_after(break_at) {}
   std::string line;       // typed, then Enter: a command, a program line or an answer
   std::string pressed;    // keys already waiting when its first statement begins
@@ -38,33 +39,13 @@ struct Scenario {
   std::vector<Step> steps;
 };
 
-// Bytes as a C string literal would show them, so that a failure can be typed back.
-std::string Escaped(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string shown;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      shown += '\\';
-      shown += c;
-    } else if (byte >= 32 && byte < 127) {
-      shown += c;
-    } else {
-      shown += "\\x";
-      shown += kHex[byte >> 4];
-      shown += kHex[byte & 15];
-    }
-  }
-  return shown;
-}
-
 std::string Described(const Scenario& scenario) {
   std::string text;
-  for (const auto& [name, bytes] : scenario.files) text += "  file " + name + ": \"" + Escaped(bytes) + "\"\n";
+  for (const auto& [name, bytes] : scenario.files) text += "  file " + name + ": " + Quoted(bytes) + "\n";
   for (size_t i = 0; i < scenario.steps.size(); ++i) {
     const Step& step = scenario.steps[i];
-    text += "  " + std::to_string(i + 1) + ": \"" + Escaped(step.line) + "\"";
-    if (!step.pressed.empty()) text += "   (keys waiting: \"" + Escaped(step.pressed) + "\")";
+    text += "  " + std::to_string(i + 1) + ": " + Quoted(step.line);
+    if (!step.pressed.empty()) text += "   (keys waiting: " + Quoted(step.pressed) + ")";
     if (step.break_after > 0) text += "   (Ctrl+C at statement " + std::to_string(step.break_after) + ")";
     text += "\n";
   }
@@ -80,7 +61,9 @@ class Writer {
   int Below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
   bool OneIn(int n) { return Below(n) == 0; }
   template <typename T>
-  const T& Pick(const std::vector<T>& items) { return items[static_cast<size_t>(Below(static_cast<int>(items.size())))]; }
+  const T& Pick(const std::vector<T>& items) {
+    return items[static_cast<size_t>(Below(static_cast<int>(items.size())))];
+  }
   std::string PickText(const std::vector<std::string>& items) { return Pick(items); }
 
   // Letters in any case: ABS, abs, Abs, aBS.
@@ -224,7 +207,9 @@ class Writer {
       case 3: return Cased("let") + " " + Variable() + " = " + Expression();
       case 4: case 5: case 6:
         return Cased("print") + " " + PrintItems();
-      case 7: return depth > 1 ? "REM" : Cased("if") + " " + Expression() + " " + Cased("then") + " " + Statement(depth + 1);
+      case 7:
+        if (depth > 1) return "REM";
+        return Cased("if") + " " + Expression() + " " + Cased("then") + " " + Statement(depth + 1);
       case 8: return Cased("goto") + " " + Target();
       case 9: return Cased("gosub") + " " + Target();
       case 10: return Cased("return");
@@ -232,11 +217,14 @@ class Writer {
         return Cased("for") + " " + Variable() + "=" + Expression() + " " + Cased("to") + " " + Expression() +
                (OneIn(2) ? " " + Cased("step") + " " + PickText({"1", "2", "-1", "0", "A", "-32768"}) : "");
       case 12: case 13: return Cased("next") + " " + Variable();
-      case 14: return Cased(PickText({"poke", "vpoke"})) + " " + PickText({"1", "5", "19", "16383", "20000", "0", "3998", "I"}) +
-                      "," + Expression();
+      case 14:
+        return Cased(PickText({"poke", "vpoke"})) + " " +
+               PickText({"1", "5", "19", "16383", "20000", "0", "3998", "I"}) + "," + Expression();
       case 15: case 16: case 17: return ArrayAssignment();
       case 18: return "REM ABS( \"" + Expression();
-      case 19: return PickText({"END", "STOP", "CLEAR", "TRACE", "OUTCHAR 65", "OUTCHAR 7", "LIST", "LIST 20,60", "LIST 40000"});
+      case 19:
+        return PickText({"END", "STOP", "CLEAR", "TRACE", "OUTCHAR 65", "OUTCHAR 7", "LIST", "LIST 20,60",
+                         "LIST 40000"});
       case 20: return Cased("input") + " " + Variable() + (OneIn(3) ? "," + Variable() : "");
       case 21: return Cased("outchar") + " " + PickText({"65", "7", "13", "9", "256", "-1", "66+I"});
       case 22: return MalformedStatement();
@@ -268,8 +256,8 @@ class Writer {
         "IF", "IF -1", "IF -1 THEN", "IF -1 THEN 100", "IF -1 PRINT 1", "IF 0 PRINT 1", "IF (1 THEN PRINT 1",
         "IF -1 THEN @(0)=5", "IF 1 THEN PRINT 1",
         "FOR", "FOR I", "FOR I 1", "FOR I=", "FOR I=1", "FOR I=1 TO", "FOR I=1 TO 5 STEP", "FOR I=1 TO 5:PRINT",
-        "FOR I=1 TO 5 STEP 1 X", "FOR I=1 TO 5 X", "FOR I=1 TO 5 STEPS 2", "FOR @=1 TO 3", "FORI=1TO9", "FOR 5=1 TO 2", "FOR I=1 TOO 5", "FOR AB=1 TO 2",
-        "FOR I=1 TO 3:NEXT I", "FOR I=12.5 TO 1",
+        "FOR I=1 TO 5 STEP 1 X", "FOR I=1 TO 5 X", "FOR I=1 TO 5 STEPS 2", "FOR @=1 TO 3", "FORI=1TO9", "FOR 5=1 TO 2",
+        "FOR I=1 TOO 5", "FOR AB=1 TO 2", "FOR I=1 TO 3:NEXT I", "FOR I=12.5 TO 1",
         "NEXT", "NEXT 5", "NEXT I,J", "NEXT AB", "NEXT I X", "NEXT @",
         "TRACE ON", "STOP X", "REMARK", "RANDOM 5", "RANDOMIZE",
         "POKE", "POKE 1", "POKE 1,", "POKE 1,-3", "POKE 40000,1", "POKE 1,2,3,4,5,6,7,8,9,10,11", "POKE 1,2 X",
@@ -284,9 +272,9 @@ class Writer {
         "\"A\"", "printx", "gosubber", "outcharx", "Z=1:", "?", "A=1:@(A)=5", "PRINT 1.",
     };
     if (OneIn(4)) {
-      static const std::vector<std::string> kKeywords = {"print", "input", "outchar", "if", "for", "next", "trace", "stop",
-                                                         "rem", "random", "poke", "vpoke", "clear", "run", "goto", "gosub",
-                                                         "return", "end", "list", "save", "load", "let"};
+      static const std::vector<std::string> kKeywords = {
+          "print", "input", "outchar", "if",    "for",   "next",   "trace", "stop", "rem",  "random", "poke",
+          "vpoke", "clear", "run",     "goto",  "gosub", "return", "end",   "list", "save", "load",   "let"};
       static const std::vector<std::string> kFragments = {" ", ":", ",", "=", "X", "5", "(", ")", "\"", "TO", "THEN",
                                                           "STEP", "12.5", "$1", ";", "#", "@(", "-", "AB", "\\"};
       std::string text = Cased(Pick(kKeywords));
@@ -318,8 +306,9 @@ class Writer {
         case 4:  // bytes that no one types: function tokens as typed, a NUL
           text += LineNumber() + PickText({" PRINT (5)\xB1\xB1\xB1", " PRINT (-5)\xB1", " PRINT (2)\xB4\xB4\xB4\xB4",
                                             " A=(1)\xB5:PRINT A", std::string(" PRINT 1\0+2", 11), " PRINT (3)\xB1\xB1",
-                                            " PRINT (-3)\xB1\xB1\xB1\xB3\xB3\xB3", " PRINT \xB1", " @(1)=(4)\xB1\xB1\xB1",
-                                            " PRINT (9)\xB2\xB2\xB2", " PRINT ABS(-1)\xB1\xB1\xB1", " PRINT (1)\xB6\xB6\xB6\xB6\xB6"});
+                                            " PRINT (-3)\xB1\xB1\xB1\xB3\xB3\xB3", " PRINT \xB1",
+                                            " @(1)=(4)\xB1\xB1\xB1", " PRINT (9)\xB2\xB2\xB2",
+                                            " PRINT ABS(-1)\xB1\xB1\xB1", " PRINT (1)\xB6\xB6\xB6\xB6\xB6"});
           break;
         case 3:
           text += LineNumber() + " PRINT " + Nested(Pick<int>({100, 999, 1000, 1001, 1200}), "1");
@@ -404,8 +393,9 @@ Scenario StoppedAndEdited(Writer& w) {
   const int rounds = 2 + w.Below(4);
   for (int round = 0; round < rounds; ++round) {
     Step start;
-    start.line = round == 0 ? "RUN" : w.PickText({"RUN", "GOTO 20", "GOTO 30", "NEXT I", "NEXT J", "RETURN", "GOSUB 100",
-                                                   "GOTO " + w.Target(), "NEXT I:PRINT I", "CONT"});
+    start.line = round == 0 ? "RUN"
+                            : w.PickText({"RUN", "GOTO 20", "GOTO 30", "NEXT I", "NEXT J", "RETURN", "GOSUB 100",
+                                          "GOTO " + w.Target(), "NEXT I:PRINT I", "CONT"});
     start.break_after = w.OneIn(3) ? 0 : 1 + w.Below(60);
     scenario.steps.push_back(start);
     if (w.OneIn(3)) scenario.steps.push_back({w.Answer()});  // for an INPUT that waits
@@ -444,7 +434,10 @@ Scenario LoadedOutOfOrder(Writer& w) {
       default: return w.Statement();
     }
   };
-  auto line = [&] { return (w.OneIn(12) ? w.PickText({"40000", "010", " 20", ""}) : w.Pick(numbers)) + " " + statement(); };
+  auto line = [&] {
+    const std::string number = w.OneIn(12) ? w.PickText({"40000", "010", " 20", ""}) : w.Pick(numbers);
+    return number + " " + statement();
+  };
   Scenario scenario;
   for (const char* name : {"P.TIB", "Q.TIB"}) {
     std::string file;
@@ -539,7 +532,9 @@ Scenario FunctionsAndParentheses(Writer& w) {
       case 0: text = "PRINT " + w.Nested(w.NestingDepth(), w.Expression(2)); break;
       case 1: text = w.Variable() + "=" + w.Call(0) + w.Operator() + w.Call(0); break;
       case 2: text = "PRINT " + w.Call(0) + "," + w.Call(1) + ";"; break;
-      case 3: text = "IF " + w.Call(0) + w.PickText({"<", ">", "=", "<>"}) + w.Number() + " THEN PRINT " + w.Call(1); break;
+      case 3:
+        text = "IF " + w.Call(0) + w.PickText({"<", ">", "=", "<>"}) + w.Number() + " THEN PRINT " + w.Call(1);
+        break;
       default: text = "PRINT " + w.Expression(); break;
     }
     if (w.OneIn(4)) {
@@ -608,10 +603,12 @@ const std::vector<Family>& Families() {
   static const std::vector<Family> families = {
       {"MixedSession", MixedSession, 450, {"Illegal number", "Line not found", "[Ok]", "Break in", "Listed"}},
       {"LoadedOutOfOrder", LoadedOutOfOrder, 200, {"Line not found", "RETURN without GOSUB", "Break in"}},
-      {"StoppedAndEdited", StoppedAndEdited, 200, {"Stopped in", "Break in", "NEXT without FOR", "RETURN without GOSUB"}},
+      {"StoppedAndEdited", StoppedAndEdited, 200,
+       {"Stopped in", "Break in", "NEXT without FOR", "RETURN without GOSUB"}},
       {"InputAnswers", InputAnswers, 150, {"? ", "Invalid Factor", "Missing ')'", "Error  9", "Random-number seed"}},
       {"ArrayAssignments", ArrayAssignments, 150, {"'=' expected", "Error  9", "Division by zero", "Missing ')'"}},
-      {"FunctionsAndParentheses", FunctionsAndParentheses, 100, {"Function not expected", "Error  9", "Illegal Number"}},
+      {"FunctionsAndParentheses", FunctionsAndParentheses, 100,
+       {"Function not expected", "Error  9", "Illegal Number"}},
       {"MalformedStatements", MalformedStatements, 100,
        {"End of statement expected", "Invalid label", "Variable expected", "TO expected", "THEN expected",
         "STEP expected", "Illegal value", "Unterminated string", "Error  5"}},
@@ -686,7 +683,7 @@ class FastPathDifferential : public ScratchFolder {
   static bool AtThePrompt(const Observation& seen) {
     const int row = seen.cursor[0];
     const int column = seen.cursor[1];
-    if (column < 3 || seen.ended) return false;
+    if (column < 3 || seen.host[2] != 0) return false;  // ended
     const size_t cell = static_cast<size_t>(((row - 1) * TextScreen::kColumns + column - 1) * 2);
     return seen.screen[cell - 2] == ' ' && seen.screen[cell - 4] == ':';
   }
@@ -703,7 +700,7 @@ class FastPathDifferential : public ScratchFolder {
       const size_t first = text.find_first_not_of(' ');
       const bool numbered = first != std::string::npos && text[first] >= '0' && text[first] <= '9';
       if (tokens || !numbered) {
-        return "slot " + std::to_string(slot) + " holds \"" + Escaped(text) + "\", neither loaded nor typed so";
+        return "slot " + std::to_string(slot) + " holds " + Quoted(text) + ", neither loaded nor typed so";
       }
     }
     return "";
@@ -715,7 +712,7 @@ class RandomScenarios : public FastPathDifferential, public ::testing::WithParam
 TEST_P(RandomScenarios, ShowAndKeepTheSameEitherWay) {
   const Family& family = GetParam();
   const char* only = std::getenv("KELO_DIFFERENTIAL_SCENARIO");
-  const int first = only != nullptr ? std::atoi(only) : 0;
+  const int first = only != nullptr ? static_cast<int>(std::strtol(only, nullptr, 10)) : 0;
   const int end = only != nullptr ? first + 1 : family.scenarios;
   std::set<std::string> reached;
   for (int number = first; number < end; ++number) {
@@ -747,23 +744,21 @@ struct EdgeCase {
   Scenario scenario;
 };
 
-std::string Repeated(std::string_view text, int times) {
-  std::string repeated;
-  for (int i = 0; i < times; ++i) repeated += text;
-  return repeated;
+// n times `open`, then `inner`, then the n closing parentheses.
+std::string Deep(std::string_view open, int n, std::string_view inner) {
+  std::string text;
+  for (int i = 0; i < n; ++i) text += open;
+  return text + std::string(inner) + std::string(static_cast<size_t>(n), ')');
 }
 
-std::vector<Step> Lines(const std::vector<std::string>& lines) {
-  std::vector<Step> steps;
-  for (const std::string& line : lines) steps.push_back({line});
-  return steps;
-}
+std::vector<Step> Lines(const std::vector<std::string>& lines) { return {lines.begin(), lines.end()}; }
 
-// Each answer to a program of its own run: the first failing answer ends the run.
-std::vector<Step> InputAnswered() {
+// Each answer in a run of its own: the first answer that fails ends the run.
+std::vector<Step> EachAnswered() {
   std::vector<Step> steps = Lines({"10 INPUT A,B", "20 PRINT A,B;"});
-  for (const std::string answer : {"3", "A+1", "ABS(-2)", "(1", "", "X Y", "@(1)", "12abc", "5:GOTO 10", "$00FF", "SIZE",
-                                   "12.5", "PEEK(-1)", "1/0", "aBs(-9)", "ABS (1)", "@(9000)", "-32768", "32768"}) {
+  for (const std::string answer : {"3", "A+1", "ABS(-2)", "(1", "", "X Y", "@(1)", "12abc", "5:GOTO 10", "$00FF",
+                                   "SIZE", "12.5", "PEEK(-1)", "1/0", "aBs(-9)", "ABS (1)", "@(9000)", "-32768",
+                                   "32768"}) {
     steps.push_back({"RUN"});
     steps.push_back({answer});
     steps.push_back({"7"});  // B, when A was taken
@@ -771,60 +766,75 @@ std::vector<Step> InputAnswered() {
   return steps;
 }
 
+// 299 lines, and a file of 300.
+std::string FullStore(int lines) {
+  std::string file;
+  for (int number = 1; number <= lines; ++number) file += std::to_string(number) + " A=A+1\r\n";
+  return file;
+}
+
 TEST_F(FastPathDifferential, EdgesShowAndKeepTheSameEitherWay) {
-  const std::string sums29 = Repeated("1+(", 27) + "1+1" + std::string(27, ')');
-  const std::string sums30 = Repeated("1+(", 28) + "1+1" + std::string(28, ')');
-  std::string full_store, too_long;
-  for (int number = 1; number <= 299; ++number) full_store += std::to_string(number) + " A=A+1\r\n";
-  too_long = full_store + "300 A=0\r\n";
   const std::vector<EdgeCase> cases = {
       {"a jump to a number that two slots carry",
-       {{{"P.TIB", "10 I=0\r\n20 GOSUB 40\r\n25 GOTO 30\r\n40 PRINT 100+I:RETURN\r\n30 I=I+1:GOSUB 40\r\n"
-                   "32 IF I<3 THEN GOTO 20\r\n35 END\r\n40 PRINT 200+I:RETURN\r\n"}},
+       {{{"P.TIB",
+          "10 I=0\r\n20 GOSUB 40\r\n25 GOTO 30\r\n40 PRINT 100+I:RETURN\r\n30 I=I+1:GOSUB 40\r\n"
+          "32 IF I<3 THEN GOTO 20\r\n35 END\r\n40 PRINT 200+I:RETURN\r\n"}},
         Lines({"LOAD P", "RUN", "35 GOTO 20", "RUN"})}},
       {"29 values on the value stack, and 30",
-       {{}, Lines({"PRINT " + sums29, "PRINT " + sums30, "10 A=" + sums29 + ":B=" + sums30, "RUN", "PRINT A,B"})}},
+       {{},
+        Lines({"PRINT " + Deep("1+(", 27, "1+1"), "PRINT " + Deep("1+(", 28, "1+1"),
+               "10 A=" + Deep("1+(", 27, "1+1") + ":B=" + Deep("1+(", 28, "1+1"), "RUN", "PRINT A,B"})}},
       {"20 nested calls, and 21, in a line, an answer and an @() assignment",
-       {{}, Lines({"PRINT " + Repeated("ABS(", 20) + "-1" + std::string(20, ')'),
-                   "PRINT " + Repeated("abs(", 21) + "-1" + std::string(21, ')'), "INPUT A",
-                   Repeated("Sgn(", 21) + "1" + std::string(21, ')'), "@(1)=" + Repeated("ABS(", 21) + "2" + std::string(21, ')'),
-                   "10 @(" + Repeated("ABS(", 21) + "2" + std::string(21, ')') + ")=1", "RUN", "LIST", "PRINT @(1),@(2)"})}},
+       {{},
+        Lines({"PRINT " + Deep("ABS(", 20, "-1"), "PRINT " + Deep("abs(", 21, "-1"), "INPUT A", Deep("Sgn(", 21, "1"),
+               "@(1)=" + Deep("ABS(", 21, "2"), "10 @(" + Deep("ABS(", 21, "2") + ")=1", "RUN", "LIST",
+               "PRINT @(1),@(2)"})}},
       {"1000 nested parentheses, and 1001, in a loaded line",
-       {{{"D.TIB", "10 PRINT " + std::string(1000, '(') + "7" + std::string(1000, ')') + "\r\n20 PRINT " +
-                       std::string(1001, '(') + "8" + std::string(1001, ')') + "\r\n30 PRINT 9\r\n"}},
+       {{{"D.TIB", "10 PRINT " + Deep("(", 1000, "7") + "\r\n20 PRINT " + Deep("(", 1001, "8") + "\r\n30 PRINT 9\r\n"}},
         Lines({"LOAD D", "RUN", "GOTO 30", "LIST 30"})}},
       {"30 pending GOSUBs, and a 31st",
        {{}, Lines({"10 I=I+1:IF I<32 THEN GOSUB 10", "20 PRINT I", "RUN", "PRINT I", "RETURN", "RUN"})}},
       {"30 FOR frames, and a 31st, then NEXT and RUN",
-       {{}, Lines({"10 I=I+1:IF I<32 THEN GOTO 30", "20 END", "30 FOR A=1 TO 2", "40 GOTO 10", "RUN", "NEXT A", "FOR B=1 TO 2",
-                   "RUN"})}},
+       {{},
+        Lines({"10 I=I+1:IF I<32 THEN GOTO 30", "20 END", "30 FOR A=1 TO 2", "40 GOTO 10", "RUN", "NEXT A",
+               "FOR B=1 TO 2", "RUN"})}},
       {"FOR and NEXT on one line, typed and stored",
-       {{}, Lines({"FOR I=1 TO 3:NEXT I", "PRINT I", "10 FOR I=1 TO 3:PRINT I:NEXT I", "20 PRINT I;", "RUN",
-                   "FOR I=1 TO 3", "NEXT I"})}},
+       {{},
+        Lines({"FOR I=1 TO 3:NEXT I", "PRINT I", "10 FOR I=1 TO 3:PRINT I:NEXT I", "20 PRINT I;", "RUN",
+               "FOR I=1 TO 3", "NEXT I"})}},
       {"numbers above 32767: line numbers, targets and constants wrap",
-       {{}, Lines({"40000 PRINT 1", "70000 PRINT 2", "4464 PRINT 3", "65536 PRINT 4", "32768 STOP", "10 GOTO 40000", "RUN",
-                   "GOTO 70000", "LIST", "LIST 40000", "PRINT 32767+1,65535,99999,000000000000070000", "10 END", "GOTO -25536"})}},
+       {{},
+        Lines({"40000 PRINT 1", "70000 PRINT 2", "4464 PRINT 3", "65536 PRINT 4", "32768 STOP", "10 GOTO 40000", "RUN",
+               "GOTO 70000", "LIST", "LIST 40000", "PRINT 32767+1,65535,99999,000000000000070000", "10 END",
+               "GOTO -25536"})}},
       {"hexadecimal constants and illegal numbers",
-       {{}, Lines({"PRINT $00FF,$ffff,$8000,$0010,$00001,$12345,$FFFFA", "PRINT $1", "PRINT $12G4", "PRINT 1/0+$12G4",
-                   "PRINT $1234.5", "PRINT $FFFF1111111111111", "PRINT 12.5", "12.5 PRINT 1", ".5", "GOTO 1.5",
-                   "10 PRINT $7FFF+$0001", "RUN"})}},
+       {{},
+        Lines({"PRINT $00FF,$ffff,$8000,$0010,$00001,$12345,$FFFFA", "PRINT $1", "PRINT $12G4", "PRINT 1/0+$12G4",
+               "PRINT $1234.5", "PRINT $FFFF1111111111111", "PRINT 12.5", "12.5 PRINT 1", ".5", "GOTO 1.5",
+               "10 PRINT $7FFF+$0001", "RUN"})}},
       {"a program stopped, edited where it stands and continued",
-       {{}, Lines({"10 FOR I=1 TO 3", "20 PRINT I;", "30 STOP", "40 NEXT I", "50 GOSUB 100", "60 END", "100 PRINT \"S\":RETURN",
-                   "RUN", "25 PRINT \"new\";", "GOTO 40", "20", "30 PRINT \"was STOP\"", "NEXT I", "RUN", "50 GOSUB 100:STOP",
-                   "RUN", "100", "RETURN", "LIST"})}},
-      {"INPUT answers that are expressions, and answers that are none", {{}, InputAnswered()}},
+       {{},
+        Lines({"10 FOR I=1 TO 3", "20 PRINT I;", "30 STOP", "40 NEXT I", "50 GOSUB 100", "60 END",
+               "100 PRINT \"S\":RETURN", "RUN", "25 PRINT \"new\";", "GOTO 40", "20", "30 PRINT \"was STOP\"", "NEXT I",
+               "RUN", "50 GOSUB 100:STOP", "RUN", "100", "RETURN", "LIST"})}},
+      {"INPUT answers that are expressions, and answers that are none", {{}, EachAnswered()}},
       {"INCHAR with keys waiting and with keys typed",
-       {{}, {{"10 A=INCHAR:B=INCHAR:PRINT A,B"}, {"RUN", "xyz"}, {"q"}, {"PRINT INCHAR", "\x03"}, {"PRINT INCHAR", "ab"},
-             {"INPUT A"}, {"INCHAR+1"}, {"r"}, {"PRINT A"}}}},
+       {{},
+        {{"10 A=INCHAR:B=INCHAR:PRINT A,B"}, {"RUN", "xyz"}, {"q"}, {"PRINT INCHAR", "\x03"},
+         {"PRINT INCHAR", "ab"}, {"INPUT A"}, {"INCHAR+1"}, {"r"}, {"PRINT A"}}}},
       {"later statements of a typed line that was rewritten",
-       {{}, Lines({"A=ABS(1): @(A)=5", "IF 1<2 THEN @(0)=5", "PRINT ABS(-3):PRINT PEEK(0):@(2)=ABS(-4)", "PRINT @(2)"})}},
+       {{},
+        Lines({"A=ABS(1): @(A)=5", "IF 1<2 THEN @(0)=5", "PRINT ABS(-3):PRINT PEEK(0):@(2)=ABS(-4)",
+               "PRINT @(2)"})}},
       {"a full store: runs past its end, lines refused, replaced and deleted, a pausing LIST, a file too long",
-       {{{"FULL.TIB", full_store}, {"LONG.TIB", too_long}},
-        {{"LOAD FULL"}, {"RUN"}, {"PRINT A"}, {"5000 PRINT 1"}, {"150 PRINT ABS(-7)"}, {"RUN"}, {"20"}, {"5000 PRINT 1"},
-         {"LIST PAUSE", "abcdefghijklmno"}, {"LIST 100,140 PAUSE", "abc"}, {"LOAD LONG"}, {"LOAD FULL"}, {"FILES NOSUCH*"},
-         {"SAVE FULL"}, {"BYE"}, {"x"}, {"PRINT 1"}}}},
+       {{{"FULL.TIB", FullStore(299)}, {"LONG.TIB", FullStore(300)}},
+        {{"LOAD FULL"}, {"RUN"}, {"PRINT A"}, {"5000 PRINT 1"}, {"150 PRINT ABS(-7)"}, {"RUN"}, {"20"},
+         {"5000 PRINT 1"}, {"LIST PAUSE", "abcdefghijklmno"}, {"LIST 100,140 PAUSE", "abc"}, {"LOAD LONG"},
+         {"LOAD FULL"}, {"FILES NOSUCH*"}, {"SAVE FULL"}, {"BYE"}, {"x"}, {"PRINT 1"}}}},
       {"a rewrite still pending when a line is typed",
-       {{}, Lines({"10 PRINT ABS(1)/0", "RUN", "10 PRINT 7", "LIST", "20 A=ABS(-5):STOP", "RUN", "5 PRINT 1", "LIST", "RUN"})}},
+       {{},
+        Lines({"10 PRINT ABS(1)/0", "RUN", "10 PRINT 7", "LIST", "20 A=ABS(-5):STOP", "RUN", "5 PRINT 1", "LIST",
+               "RUN"})}},
   };
   for (const EdgeCase& edge : cases) {
     EXPECT_EQ(FirstDifferenceRunning(edge.scenario), "") << edge.name << ":\n" << Described(edge.scenario);
