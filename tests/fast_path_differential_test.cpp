@@ -4,7 +4,8 @@
 //
 // A failure names the family and the scenario, prints the scenario (its files and every typed
 // line) and the first place where the two paths differ. KELO_DIFFERENTIAL_SCENARIO=N runs
-// only scenario N of each family.
+// only scenario N of each family; a scenario is the same in every run of one build (another
+// compiler may order the writer's calls within one expression otherwise).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -509,7 +510,7 @@ Scenario ArrayAssignments(Writer& w) {
   const int typed = 1 + w.Below(5);
   for (int i = 0; i < typed; ++i) {
     std::string line = w.ArrayAssignment();
-    if (w.OneIn(3)) line = "A=" + w.Expression() + ":" + line;  // a later statement of the typed line
+    if (w.OneIn(3)) line.insert(0, "A=" + w.Expression() + ":");  // a later statement of the typed line
     scenario.steps.push_back({line});
     if (w.OneIn(4)) scenario.steps.push_back({"k"});  // for an INCHAR that waits
   }
@@ -537,12 +538,14 @@ Scenario FunctionsAndParentheses(Writer& w) {
         break;
       default: text = "PRINT " + w.Expression(); break;
     }
+    text.insert(0, number + " ");
     if (w.OneIn(4)) {
-      file += number + " PRINT " + w.Nested(w.Pick<int>({100, 999, 1000, 1001}), w.Call(2)) + "\r\n";
+      file.append(number).append(" PRINT ").append(w.Nested(w.Pick<int>({100, 999, 1000, 1001}), w.Call(2)));
+      file += "\r\n";
     } else if (w.OneIn(2)) {
-      file += number + " " + text + "\r\n";
+      file.append(text).append("\r\n");
     } else {
-      scenario.steps.push_back({number + " " + text});
+      scenario.steps.push_back({text});
     }
   }
   if (!file.empty()) {
@@ -667,7 +670,7 @@ class FastPathDifferential : public ScratchFolder {
         const Observation seen_plain = run(plain, plain_folder);
         difference = FirstDifference(seen_fast, seen_plain);
         if (difference.empty() && AtThePrompt(seen_plain)) difference = TextNotAsTyped(seen_plain, loaded_texts);
-        if (!difference.empty()) difference = "after step " + std::to_string(i + 1) + ": " + difference;
+        if (!difference.empty()) difference.insert(0, "after step " + std::to_string(i + 1) + ": ");
         if (shown != nullptr) *shown = seen_plain.transcript;
       }
     } catch (const std::exception& failure) {
@@ -684,8 +687,8 @@ class FastPathDifferential : public ScratchFolder {
     const int row = seen.cursor[0];
     const int column = seen.cursor[1];
     if (column < 3 || seen.host[2] != 0) return false;  // ended
-    const size_t cell = static_cast<size_t>(((row - 1) * TextScreen::kColumns + column - 1) * 2);
-    return seen.screen[cell - 2] == ' ' && seen.screen[cell - 4] == ':';
+    const int cell = ((row - 1) * TextScreen::kColumns + column - 1) * 2;
+    return seen.screen[static_cast<size_t>(cell - 2)] == ' ' && seen.screen[static_cast<size_t>(cell - 4)] == ':';
   }
 
   // Between statements every stored text is one as loaded, or a numbered line as typed: no
