@@ -4,8 +4,9 @@
 //
 // A failure names the family and the scenario, prints the scenario (its files and every typed
 // line) and the first place where the two paths differ. KELO_DIFFERENTIAL_SCENARIO=N runs
-// only scenario N of each family; a scenario is the same in every run of one build (another
-// compiler may order the writer's calls within one expression otherwise).
+// only scenario N of each family, KELO_DIFFERENTIAL_SCALE=K runs K times as many. A scenario
+// is the same in every run of one build (another compiler may order the writer's calls within
+// one expression otherwise).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -716,7 +717,9 @@ TEST_P(RandomScenarios, ShowAndKeepTheSameEitherWay) {
   const Family& family = GetParam();
   const char* only = std::getenv("KELO_DIFFERENTIAL_SCENARIO");
   const int first = only != nullptr ? static_cast<int>(std::strtol(only, nullptr, 10)) : 0;
-  const int end = only != nullptr ? first + 1 : family.scenarios;
+  const char* scale = std::getenv("KELO_DIFFERENTIAL_SCALE");
+  const long times = scale != nullptr ? std::max(1L, std::strtol(scale, nullptr, 10)) : 1;
+  const int end = only != nullptr ? first + 1 : static_cast<int>(family.scenarios * times);
   std::set<std::string> reached;
   for (int number = first; number < end; ++number) {
     const unsigned seed = static_cast<unsigned>(number) * 7919u + 1u;
