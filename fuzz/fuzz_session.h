@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "interpreter/interpreter.h"
+#include "tests/support/observation.h"
 #include "tests/support/test_host.h"
 
 namespace fuzz {
@@ -97,12 +98,22 @@ class Session {
     }
   }
   bool Ended() const { return test_.ended(); }
-  std::vector<std::string> Transcript() const { return test_.transcript(); }
-  const InterpreterState& State() const { return interpreter_.state(); }
+  // Everything the session shows and keeps, its files included; after Run.
+  Observation Observed() { return Observe(test_, interpreter_.state(), ScratchFolder()); }
 
  private:
   TestHost test_;
   Interpreter interpreter_;
 };
+
+// Runs an input the fast way, then the plain way, each from an empty scratch folder: the fast
+// statement path must show and keep exactly what the plain reading does.
+template <typename RunOneWay>
+void ExpectSameEitherWay(RunOneWay run) {
+  const Observation fast = run(false);
+  const Observation plain = run(true);
+  const std::string difference = FirstDifference(fast, plain);
+  if (!difference.empty()) ReportFault("the fast path and the plain reading differ: " + difference);
+}
 
 }  // namespace fuzz

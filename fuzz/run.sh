@@ -59,11 +59,12 @@ for target in "${targets[@]}"; do
   fi
 done
 
-# Seeds from the tests' programs, then what earlier runs kept.
+# Seeds from the tests' programs and fuzz/seeds/, then what earlier runs kept.
 for target in "${targets[@]}"; do
   "${as_fuzzer[@]}" mkdir -p "$work/$target/corpus" "$work/$target/seeds" "$work/$target/findings"
 done
 "${as_fuzzer[@]}" perl fuzz/seeds_from_tests.pl tests "$work/typed_lines/seeds" "$work/program_file/seeds" >/dev/null
+for target in "${targets[@]}"; do "${as_fuzzer[@]}" cp fuzz/seeds/"$target"/* "$work/$target/seeds/"; done
 
 pids=()
 # Stopped early (Ctrl+C), the fuzzers end and what they found is still kept.
