@@ -24,8 +24,7 @@ struct Observation {
   std::vector<int> host;    // bell pauses (ms), statements, ended
   // The files in the session's folder, by name.
   std::map<std::string, std::string> files;
-  // The program store as LIST and SAVE would find it, a pending function rewrite settled:
-  // the texts as typed, slot by slot (the immediate slot included).
+  // The program store: the texts as typed, slot by slot (the immediate slot included).
   std::vector<std::string> program;
   // What later statements can read: variables, value stack and GOSUB stack; memory; FOR
   // frames; POKE's kept arguments; the stacks' tops, TRACE and the current line; the pending
@@ -42,13 +41,6 @@ struct Observation {
   // first letter.
   std::vector<int> scan;
 };
-
-// The text of a slot as typed: a slot whose rewrite is pending holds the rewritten text, and
-// the text as typed waits aside until the next statement puts it back.
-inline const std::string& SettledText(const InterpreterState& state, int slot) {
-  if (state.translated_flag != 0 && state.translated_slot == slot) return state.untranslated_text;
-  return state.program_lines[slot];
-}
 
 inline std::map<std::string, std::string> FilesIn(const std::filesystem::path& folder) {
   std::map<std::string, std::string> files;
@@ -68,7 +60,7 @@ inline Observation Observe(TestHost& test, const InterpreterState& state, const 
   o.cursor = {screen.cursor_row(), screen.cursor_column(), screen.cursor_held() ? 1 : 0, screen.attribute()};
   o.host = {static_cast<int>(test.paused_ms()), static_cast<int>(test.statements()), test.ended() ? 1 : 0};
   o.files = FilesIn(folder);
-  for (int slot = 0; slot < kSlotCount; ++slot) o.program.push_back(SettledText(state, slot));
+  for (int slot = 0; slot < kSlotCount; ++slot) o.program.push_back(state.program_lines[slot]);
   o.int_cells.assign(state.int_cells.cells.begin(), state.int_cells.cells.end());
   o.byte_memory.assign(state.byte_memory.cells.begin(), state.byte_memory.cells.end());
   for (const auto& row : state.for_stack.cells) {
