@@ -8,6 +8,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "interpreter/interpreter.h"
 #include "platform/core/console.h"
@@ -16,6 +17,7 @@
 #include "platform/core/host_error.h"
 #include "platform/core/program_thread.h"
 #include "platform/core/signal_events.h"
+#include "platform/core/start_up.h"
 #include "platform/stream/stream_front_end.h"
 #include "platform/terminal/terminal_front_end.h"
 #include "platform/window/window_module.h"
@@ -95,6 +97,18 @@ std::unique_ptr<FrontEnd> ChooseFrontEnd(Console& console, SignalEvents& signals
   return std::make_unique<StreamFrontEnd>(console, STDIN_FILENO, stdout, &signals);
 }
 
+// What `make` makes (a descriptor's owner, the program thread), or, when the system refuses it,
+// one line and the end of the process: nothing has begun that could be left half done.
+template <typename Make>
+auto Required(Make make) {
+  try {
+    return make();
+  } catch (const std::system_error& refusal) {
+    report_start_failure(refusal);
+    std::exit(kStartFailureStatus);
+  }
+}
+
 // Runs the interpreter until the host shuts down; 0, or 1 when a host error got away.
 int RunProgram(Interpreter& interpreter) {
   try {
@@ -116,8 +130,10 @@ int RunProgram(Interpreter& interpreter) {
 
 // The current folder stays the one the user started in: programs are loaded and saved there.
 int main(int argc, char** argv) {
-  SignalEvents signals;  // before any thread starts, so that every thread leaves them to it
-  Console console;
+  Required(open_standard_descriptors);  // before anything else opens a descriptor
+  // Before any thread starts, so that every thread leaves the signals to it.
+  SignalEvents signals = Required([] { return SignalEvents(); });
+  Console console = Required([] { return Console(); });
   std::unique_ptr<FrontEnd> front_end = ChooseFrontEnd(console, signals);
   if (front_end == nullptr) return 2;
   Host host(console, *front_end, JoinArguments(argc, argv));
@@ -126,9 +142,11 @@ int main(int argc, char** argv) {
   Interpreter interpreter(host);
 
   int status = 0;
-  ProgramThread program([&] {
-    status = RunProgram(interpreter);
-    host.program_ended();
+  ProgramThread program = Required([&] {
+    return ProgramThread([&] {
+      status = RunProgram(interpreter);
+      host.program_ended();
+    });
   });
   front_end->run();
   if (!console.wait_until_ended(kShutdownGraceMs)) {

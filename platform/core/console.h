@@ -52,6 +52,7 @@ class Console {
     kKeyPump = 1u << 3,     // the front end asks to be called at every event check
   };
 
+  // Throws std::system_error when the system refuses the eventfd behind display_fd().
   Console();
   ~Console();
   Console(const Console&) = delete;

@@ -8,6 +8,7 @@
 // polls fd() and acts on take().
 class SignalEvents {
  public:
+  // Throws std::system_error when the system refuses the signalfd (the signals stay as they were).
   SignalEvents();
   ~SignalEvents();  // closes the descriptor and unblocks the signals again
   SignalEvents(const SignalEvents&) = delete;

@@ -8,9 +8,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
+#include <system_error>
 
 #include "platform/core/limits.h"
 #include "platform/core/signal_events.h"
+#include "platform/core/start_up.h"
 #include "platform/terminal/terminal_mode.h"
 
 namespace {
@@ -25,7 +28,16 @@ TerminalFrontEnd::TerminalFrontEnd(Console& console, int input_fd, int output_fd
     : console_(console), input_fd_(input_fd), output_fd_(output_fd), signals_(signals) {}
 
 void TerminalFrontEnd::run() {
-  TerminalMode mode(input_fd_, output_fd_);
+  std::optional<TerminalMode> taken;
+  try {
+    taken.emplace(input_fd_, output_fd_);
+  } catch (const std::system_error& refusal) {
+    report_start_failure(refusal);
+    failed_ = true;
+    console_.request_close();  // the program ends at its next event check or wait
+    return;
+  }
+  TerminalMode& mode = *taken;
   console_.take_snapshot(snapshot_);  // asks for the first frame
   while (!console_.program_ended()) {
     pollfd watched[3] = {

@@ -6,6 +6,7 @@
 
 #include "platform/core/console.h"
 #include "platform/core/front_end.h"
+#include "platform/core/start_up.h"
 #include "platform/terminal/key_decoder.h"
 #include "platform/terminal/screen_painter.h"
 
@@ -19,8 +20,11 @@ class TerminalFrontEnd : public FrontEnd {
   // back and ends the process as it asks, SIGWINCH redraws.
   TerminalFrontEnd(Console& console, int input_fd, int output_fd, SignalEvents* signals = nullptr);
 
-  // Takes the terminal over until the program has ended, and gives it back.
+  // Takes the terminal over until the program has ended, and gives it back. When the
+  // terminal's modes cannot be set: one line on standard error and a close request.
   void run() override;
+  // 1 when run() could not take the terminal over.
+  int failure_status() const override { return failed_ ? kStartFailureStatus : 0; }
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -45,6 +49,7 @@ class TerminalFrontEnd : public FrontEnd {
   uint64_t title_seen_ = 0;
   bool dirty_ = true;             // something new to draw
   bool hung_up_ = false;          // the terminal is gone: no more reads or writes
+  bool failed_ = false;           // its modes could not be set
   bool too_small_ = false;
   int columns_ = 0;
   int rows_ = 0;
