@@ -120,4 +120,45 @@ TEST_F(ProcessStart, ARefusedResourceEndsTheProcessAtOnceWithOneLine) {
 #endif
 }
 
+// Output nobody can read ends the session, with status 1 and the reason on standard error:
+// a full disk, a pipe whose reader has gone (SIGPIPE is ignored, so the write says EPIPE), a
+// terminal that has gone.
+TEST_F(ProcessStart, OutputThatCannotBeWrittenEndsTheSessionWithOneLine) {
+  // Prints for ever: only the failed output can end it.
+  write_file("script", "10 PRINT 1\n20 GOTO 10\nRUN\n");
+
+  std::remove("err");
+  Timed ended = TimedShell("(KELO_HOST=stream timeout -s KILL 10 ./kelo-basic < script > /dev/full 2> err; "
+                           "echo $? > status)");
+  EXPECT_EQ(read_file("status"), "1\n");
+  EXPECT_LT(ended.seconds, 2.0);
+  EXPECT_EQ(read_file("err"), "kelo-basic: cannot write the output: No space left on device\n");
+
+  std::remove("err");
+  ended = TimedShell("(KELO_HOST=stream timeout -s KILL 10 ./kelo-basic < script 2> err; echo $? > status) | "
+                     "head -c 1 > out");
+  EXPECT_EQ(read_file("status"), "1\n");
+  EXPECT_LT(ended.seconds, 2.0);
+  EXPECT_EQ(read_file("out"), "K");  // the banner's first byte
+  EXPECT_EQ(read_file("err"), "kelo-basic: cannot write the output: Broken pipe\n");
+
+  // A terminal whose other side has closed answers every write with EIO.
+  int master = -1, slave = -1;
+  ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+  close(master);
+  std::remove("err");
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(open("script", O_RDONLY), STDIN_FILENO);
+    dup2(slave, STDOUT_FILENO);
+    dup2(open("err", O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
+    setenv("KELO_HOST", "stream", 1);
+    execl("./kelo-basic", "./kelo-basic", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(slave);
+  EXPECT_EQ(WaitUpTo2Seconds(pid), 1);
+  EXPECT_EQ(read_file("err"), "kelo-basic: cannot write the output: Input/output error\n");
+}
+
 }  // namespace

@@ -1,5 +1,5 @@
-// The terminal front end's run loop on terminals that fail it: modes it cannot set. No
-// program thread runs; the test ends the loop as the program's end would.
+// The terminal front end's run loop on terminals that fail it: modes it cannot set, output
+// it cannot write. No program thread runs; the test ends the loop as the program's end would.
 #include "platform/terminal/terminal_front_end.h"
 
 #include <fcntl.h>
@@ -41,6 +41,21 @@ TEST(TerminalFrontEnd, ATerminalWhoseModesCannotBeSetEndsTheSessionAsAFailure) {
   EXPECT_EQ(front_end.failure_status(), 1);
   close(fds[0]);
   close(fds[1]);
+}
+
+// Output the terminal refuses is a hang-up: the session closes, as a closed window, status 0.
+TEST(TerminalFrontEnd, AFailedWriteToTheTerminalIsAHangUp) {
+  int master = -1, slave = -1;
+  ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+  const int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
+  ASSERT_GE(full, 0);
+  Console console;
+  TerminalFrontEnd front_end(console, slave, full);
+  EXPECT_TRUE(ClosesWithin2Seconds(front_end, console));
+  EXPECT_EQ(front_end.failure_status(), 0);
+  close(full);
+  close(slave);
+  close(master);
 }
 
 }  // namespace

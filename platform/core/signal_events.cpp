@@ -22,9 +22,14 @@ SignalEvents::SignalEvents() : remove_temporary_(remove_pending_temporary_file) 
     pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
     throw std::system_error(error, std::generic_category(), "signalfd");
   }
+  struct sigaction ignore = {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGPIPE, &ignore, &previous_pipe_action_);
 }
 
 SignalEvents::~SignalEvents() {
+  sigaction(SIGPIPE, &previous_pipe_action_, nullptr);
   close(fd_);
   pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
 }

@@ -5,7 +5,8 @@
 // Blocks the signals a front end answers (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGWINCH,
 // SIGCONT) in the calling thread, and so in every thread it starts afterwards, and reports
 // them through a descriptor. Build it in main before any thread starts; the display thread
-// polls fd() and acts on take().
+// polls fd() and acts on take(). SIGPIPE is ignored meanwhile: a write to a closed pipe then
+// fails with EPIPE where it is made, and is reported there as any failed write is.
 class SignalEvents {
  public:
   // Throws std::system_error when the system refuses the signalfd (the signals stay as they were).
@@ -27,6 +28,7 @@ class SignalEvents {
  private:
   sigset_t set_{};
   sigset_t previous_{};
+  struct sigaction previous_pipe_action_ = {};
   int fd_ = -1;
   void (*remove_temporary_)();  // the program's own: the constructor runs in the program
 };

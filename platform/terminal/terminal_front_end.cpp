@@ -63,13 +63,16 @@ void TerminalFrontEnd::read_keys() {
   const ssize_t count = read(input_fd_, buffer, sizeof buffer);
   if (count < 0 && (errno == EINTR || errno == EAGAIN)) return;
   if (count <= 0) {
-    // The terminal is gone (a hang-up): as a closed window, status 0.
-    hung_up_ = true;
-    console_.request_close();
+    hang_up();
     return;
   }
   decoder_.feed(std::string_view(buffer, static_cast<size_t>(count)), keys_);
   if (decoder_.waiting()) escape_deadline_ = Clock::now() + kEscapeWait;
+}
+
+void TerminalFrontEnd::hang_up() {
+  hung_up_ = true;
+  console_.request_close();  // as a closed window: status 0
 }
 
 void TerminalFrontEnd::hand_over_keys() {
@@ -133,7 +136,16 @@ void TerminalFrontEnd::write_out(const std::string& bytes) {
   while (left > 0) {
     const ssize_t written = write(output_fd_, data, left);
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;  // a hung-up terminal; its SIGHUP or read ends the session
+    if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      // A terminal left non-blocking by another program: wait as a blocking write would.
+      pollfd ready{output_fd_, POLLOUT, 0};
+      poll(&ready, 1, -1);
+      continue;
+    }
+    if (written <= 0) {
+      hang_up();  // a terminal that takes no more output is gone
+      return;
+    }
     data += written;
     left -= static_cast<size_t>(written);
   }

@@ -30,6 +30,9 @@ class TerminalFrontEnd : public FrontEnd {
   using Clock = std::chrono::steady_clock;
 
   void read_keys();
+  // The terminal is gone (its input ended, its output failed): the session ends as a closed
+  // window does, with status 0.
+  void hang_up();
   void hand_over_keys();
   void answer_signals(TerminalMode& mode);
   void draw();
