@@ -13,6 +13,7 @@
 #include "interpreter/interpreter.h"
 #include "platform/core/console.h"
 #include "platform/core/file_one.h"
+#include "platform/core/fonts.h"
 #include "platform/core/host.h"
 #include "platform/core/host_error.h"
 #include "platform/core/program_thread.h"
@@ -55,7 +56,8 @@ std::string ExecutableFolder() {
 
 // The window front end, or null when it cannot open a window here: no display, or no window
 // module beside the executable. The module (and with it the graphics libraries) is loaded
-// only here, and stays loaded: the front end's code lives in it.
+// only here, and stays loaded: the front end's code lives in it. Its start-up font is looked
+// up here, before the program thread starts, by the program's one copy of the core.
 std::unique_ptr<FrontEnd> OpenWindowFrontEnd(Console& console, SignalEvents& signals) {
   std::string folder = ExecutableFolder();
   if (folder.empty()) return nullptr;
@@ -63,7 +65,7 @@ std::unique_ptr<FrontEnd> OpenWindowFrontEnd(Console& console, SignalEvents& sig
   if (module == nullptr) return nullptr;
   auto open = reinterpret_cast<OpenWindowFrontEndFunction>(dlsym(module, kWindowModuleEntry));
   if (open == nullptr) return nullptr;
-  return std::unique_ptr<FrontEnd>(open(console, &signals));
+  return std::unique_ptr<FrontEnd>(open(console, find_monospace_bold_font(), &signals));
 }
 
 // The front end KELO_HOST names; unset: a window at a display, the terminal at a terminal,

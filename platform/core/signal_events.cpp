@@ -11,7 +11,7 @@
 
 #include "platform/core/file_one.h"
 
-SignalEvents::SignalEvents() : remove_temporary_(remove_pending_temporary_file) {
+SignalEvents::SignalEvents() {
   sigemptyset(&set_);
   for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGWINCH, SIGCONT}) sigaddset(&set_, signal);
   pthread_sigmask(SIG_BLOCK, &set_, &previous_);
@@ -40,12 +40,7 @@ int SignalEvents::take() {
   return static_cast<int>(info.ssi_signo);
 }
 
-void SignalEvents::die(int signal) const {
-  remove_temporary_();
-  die_of(signal);
-}
-
-void SignalEvents::die_of(int signal) {
+void SignalEvents::die(int signal) {
   remove_pending_temporary_file();  // a SAVE under way leaves nothing behind
   struct sigaction action = {};
   action.sa_handler = SIG_DFL;

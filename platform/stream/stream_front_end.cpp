@@ -60,7 +60,7 @@ void StreamFrontEnd::run() {
         case SIGHUP: console_.request_close(); break;  // as a closed window: status 0
         case SIGQUIT:
           flush();  // the rows written so far, before the process dies of it
-          SignalEvents::die_of(SIGQUIT);  // which removes a SAVE's temporary file first
+          signals_->die(SIGQUIT);  // which removes a SAVE's temporary file first
         default: break;
       }
     }

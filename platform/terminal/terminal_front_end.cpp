@@ -90,7 +90,7 @@ void TerminalFrontEnd::answer_signals(TerminalMode& mode) {
       case SIGINT: keys_.push_back(kKeyCtrlC); break;
       case SIGQUIT:
         mode.restore();
-        SignalEvents::die_of(SIGQUIT);  // which removes a SAVE's temporary file first
+        signals_->die(SIGQUIT);  // which removes a SAVE's temporary file first
       case SIGCONT:
         mode.reenter();
         painter_.forget();

@@ -8,9 +8,8 @@
 #include <signal.h>
 
 #include <cstdio>
+#include <utility>
 
-#include "platform/core/fonts.h"
-#include "platform/core/host_error.h"
 #include "platform/core/keys.h"
 #include "platform/core/signal_events.h"
 #include "platform/window/window_keys.h"
@@ -32,16 +31,16 @@ bool first_half_period(Clock::duration since) {
 
 WindowFrontEnd* WindowFrontEnd::active_ = nullptr;
 
-WindowFrontEnd::WindowFrontEnd(Console& console, SignalEvents* signals)
-    : console_(console), signals_(signals), start_up_font_(find_monospace_bold_font()) {}
+WindowFrontEnd::WindowFrontEnd(ConsoleDisplay& console, std::string start_up_font, SignalQueue* signals)
+    : console_(console), signals_(signals), start_up_font_(std::move(start_up_font)) {}
 
 void WindowFrontEnd::window_settings(int32_t resizable, int32_t scaling_mode) {
   resizable_ = resizable != 0;
   scaling_ = scaling_from_mode(scaling_mode);
 }
 
-void WindowFrontEnd::font_selected(std::string_view path, int height) {
-  if (!font_file_drawable(std::string(path), height)) throw HostError{258};
+bool WindowFrontEnd::select_font(std::string_view path, int height) {
+  return font_file_drawable(std::string(path), height);
 }
 
 void WindowFrontEnd::run() {

@@ -6,26 +6,28 @@
 #include <string>
 #include <string_view>
 
-#include "platform/core/console.h"
+#include "platform/core/console_display.h"
 #include "platform/core/front_end.h"
 #include "platform/window/glyph_set.h"
 #include "platform/window/screen_image.h"
 #include "platform/window/screen_renderer.h"
 #include "platform/window/x_display.h"
 
-class SignalEvents;
+class SignalQueue;
 
+// It reaches the program through the Console's display side and the signal queue only, so
+// that built as a module it needs no copy of the host core.
 class WindowFrontEnd : public FrontEnd {
  public:
-  // Looks up the start-up font here, before the program thread exists, so that fontconfig
-  // sets itself up on this thread. `signals`, when given, are answered from the window's timer.
-  explicit WindowFrontEnd(Console& console, SignalEvents* signals = nullptr);
+  // `start_up_font` is drawn until the program asks for a font of its own; `signals`, when
+  // given, are answered from the window's timer.
+  WindowFrontEnd(ConsoleDisplay& console, std::string start_up_font, SignalQueue* signals = nullptr);
 
   // --- Program thread ---
   bool draws_glyphs() const override { return true; }
   // Tries the font with FreeType here, so that a font the window cannot draw is refused
-  // (host error 258) where the program can hear of it.
-  void font_selected(std::string_view path, int height) override;
+  // where the program can hear of it.
+  bool select_font(std::string_view path, int height) override;
 
   // --- Main thread ---
   void window_settings(int32_t resizable, int32_t scaling_mode) override;
@@ -56,8 +58,8 @@ class WindowFrontEnd : public FrontEnd {
   BlinkState blink_state() const;
   void draw();
 
-  Console& console_;
-  SignalEvents* signals_;
+  ConsoleDisplay& console_;
+  SignalQueue* signals_;
   bool drew_ = false;
   std::string start_up_font_;
   bool resizable_ = false;

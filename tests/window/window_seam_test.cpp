@@ -65,7 +65,7 @@ class WindowSeam : public ::testing::Test {
 
   VirtualDisplay display_;
   Console console_;
-  WindowFrontEnd front_end_{console_};
+  WindowFrontEnd front_end_{console_, find_monospace_bold_font()};
   Host host_{console_, front_end_, ""};
   Ending ending_ = Ending::kRunning;
   bool drawn_ = false;
