@@ -54,18 +54,28 @@ std::string ExecutableFolder() {
   return folder.substr(0, folder.rfind('/') + 1);
 }
 
-// The window front end, or null when it cannot open a window here: no display, or no window
-// module beside the executable. The module (and with it the graphics libraries) is loaded
-// only here, and stays loaded: the front end's code lives in it. Its start-up font is looked
-// up here, before the program thread starts, by the program's one copy of the core.
-std::unique_ptr<FrontEnd> OpenWindowFrontEnd(Console& console, SignalEvents& signals) {
+// The window front end with its window open, or null, with `failure` saying why, when none
+// can be opened here: no display, no window module beside the executable, a display that
+// cannot draw. The module (and with it the graphics libraries) is loaded only here, and stays
+// loaded: the front end's code lives in it. Its start-up font is looked up here, before the
+// program thread starts, by the program's one copy of the core.
+std::unique_ptr<FrontEnd> OpenWindowFrontEnd(Console& console, SignalEvents& signals, std::string& failure) {
+  if (!HasDisplay()) {
+    failure = "no display is named: DISPLAY is not set";
+    return nullptr;
+  }
   std::string folder = ExecutableFolder();
-  if (folder.empty()) return nullptr;
+  if (folder.empty()) {
+    failure = "the program's folder is unknown";
+    return nullptr;
+  }
   void* module = dlopen((folder + kWindowModuleName).c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (module == nullptr) return nullptr;
-  auto open = reinterpret_cast<OpenWindowFrontEndFunction>(dlsym(module, kWindowModuleEntry));
-  if (open == nullptr) return nullptr;
-  return std::unique_ptr<FrontEnd>(open(console, find_monospace_bold_font(), &signals));
+  auto open = module == nullptr ? nullptr : reinterpret_cast<OpenWindowFrontEndFunction>(dlsym(module, kWindowModuleEntry));
+  if (open == nullptr) {
+    failure = dlerror();
+    return nullptr;
+  }
+  return std::unique_ptr<FrontEnd>(open(console, find_monospace_bold_font(), &signals, failure));
 }
 
 // The front end KELO_HOST names; unset: a window at a display, the terminal at a terminal,
@@ -87,15 +97,23 @@ std::unique_ptr<FrontEnd> ChooseFrontEnd(Console& console, SignalEvents& signals
     std::fprintf(stderr, "kelo-basic: unknown KELO_HOST \"%s\" (known: window, terminal, stream)\n", setting);
     return nullptr;
   }
+  std::string notice;
   if (choice == "window" || (at_terminal && HasDisplay())) {
-    if (std::unique_ptr<FrontEnd> window = OpenWindowFrontEnd(console, signals)) return window;
-    if (!at_terminal) {
-      std::fprintf(stderr, "kelo-basic: no window can be opened here\n");
+    std::string failure;
+    if (std::unique_ptr<FrontEnd> window = OpenWindowFrontEnd(console, signals, failure)) return window;
+    // A window asked for by name is what the user wants: nothing else will do.
+    if (choice == "window") {
+      std::fprintf(stderr, "kelo-basic: no window can be opened here (%s)\n", failure.c_str());
       return nullptr;
     }
-    std::fprintf(stderr, "kelo-basic: no window can be opened here; using the terminal\n");
+    notice = "kelo-basic: no window can be opened here; using the terminal (" + failure + ")";
+    std::fprintf(stderr, "%s\n", notice.c_str());  // seen once the terminal is given back
   }
-  if (at_terminal) return std::make_unique<TerminalFrontEnd>(console, STDIN_FILENO, terminal_output, &signals);
+  if (at_terminal) {
+    auto terminal = std::make_unique<TerminalFrontEnd>(console, STDIN_FILENO, terminal_output, &signals);
+    terminal->show_notice(notice);
+    return terminal;
+  }
   return std::make_unique<StreamFrontEnd>(console, STDIN_FILENO, stdout, &signals);
 }
 

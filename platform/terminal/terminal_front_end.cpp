@@ -122,6 +122,7 @@ void TerminalFrontEnd::draw() {
     }
     too_small_ = columns_ < kScreenColumns || rows_ < kScreenRows;
     if (too_small_) painter_.too_small(columns_, rows_, out);
+    painter_.set_notice(rows_ > kScreenRows ? std::string_view(notice_).substr(0, columns_) : std::string_view());
   }
   std::string title;
   if (console_.take_title(title, title_seen_)) ScreenPainter::title(title, out);

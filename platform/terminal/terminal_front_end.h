@@ -3,6 +3,7 @@
 #include <chrono>
 #include <deque>
 #include <string>
+#include <utility>
 
 #include "platform/core/console.h"
 #include "platform/core/front_end.h"
@@ -23,6 +24,9 @@ class TerminalFrontEnd : public FrontEnd {
   // Takes the terminal over until the program has ended, and gives it back. When the
   // terminal's modes cannot be set: one line on standard error and a close request.
   void run() override;
+  // A line shown below the screen while the session runs (why the window gave way to the
+  // terminal), where the terminal has a row to spare; the screen itself is never touched.
+  void show_notice(std::string notice) { notice_ = std::move(notice); }
   // 1 when run() could not take the terminal over.
   int failure_status() const override { return failed_ ? kStartFailureStatus : 0; }
 
@@ -50,6 +54,7 @@ class TerminalFrontEnd : public FrontEnd {
   ScreenPainter painter_;
   ScreenSnapshot snapshot_;
   uint64_t title_seen_ = 0;
+  std::string notice_;
   bool dirty_ = true;             // something new to draw
   bool hung_up_ = false;          // the terminal is gone: no more reads or writes
   bool failed_ = false;           // its modes could not be set

@@ -13,7 +13,8 @@ inline constexpr const char* kWindowModuleName = "kelo-basic-window.so";
 // The one symbol the module exports.
 inline constexpr const char* kWindowModuleEntry = "kelo_open_window_front_end";
 
-// The window front end (owned by the caller), or null when no X display can be opened.
-// `start_up_font` is the file it draws until the program asks for a font of its own.
+// The window front end (owned by the caller) with its window open, or null, with `failure`
+// saying why, when no window can be opened. Called on the main thread before the program
+// thread starts. `start_up_font` is the file it draws until the program asks for its own.
 using OpenWindowFrontEndFunction = FrontEnd* (*)(ConsoleDisplay& console, const std::string& start_up_font,
-                                                 SignalQueue* signals);
+                                                 SignalQueue* signals, std::string& failure);

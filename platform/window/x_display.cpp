@@ -1,4 +1,4 @@
-// The X display beside freeglut: opening it, and the Pause key.
+// The Pause key, watched on an X connection beside freeglut's.
 #include "platform/window/x_display.h"
 
 #include <X11/Xlib.h>
@@ -26,11 +26,4 @@ bool PauseKeyWatcher::pause_pressed() {
     if (event.type == KeyPress && XLookupKeysym(&event.xkey, 0) == XK_Pause) pressed = true;
   }
   return pressed;
-}
-
-bool x_display_available() {
-  Display* display = XOpenDisplay(nullptr);
-  if (display == nullptr) return false;
-  XCloseDisplay(display);
-  return true;
 }

@@ -1,5 +1,4 @@
-// The X display beside freeglut: whether one can be opened at all, and the Pause key, which
-// freeglut does not report, watched on an X connection of our own.
+// The Pause key, which freeglut does not report, watched on an X connection of our own.
 #pragma once
 
 struct _XDisplay;  // NOLINT(bugprone-reserved-identifier): Xlib's own name for a Display
@@ -19,6 +18,3 @@ class PauseKeyWatcher {
  private:
   _XDisplay* display_ = nullptr;
 };
-
-// Whether an X display can be opened now (freeglut ends the process when it cannot).
-bool x_display_available();

@@ -30,6 +30,7 @@ class WindowSeam : public ::testing::Test {
   // `settings` stand in for the interpreter's window settings when given.
   template <typename Drive>
   void run_session(Drive drive, const int32_t* settings = nullptr) {
+    ASSERT_EQ(front_end_.open(), "");  // as main opens it: before the program thread starts
     Interpreter::WindowSettings(host_);
     if (settings != nullptr) {
       host_.window_resizable = settings[0];
