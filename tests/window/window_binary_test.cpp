@@ -75,6 +75,8 @@ class WindowBinary : public ::testing::Test {
     window_ = find_window(kTitle);
     ASSERT_FALSE(window_.empty()) << "no window titled " << kTitle;
     shell_status("xdotool windowmove --sync " + window_ + " 0 0 >/dev/null 2>&1");
+    // The window opens before the program's start-up is over: a person waits for the prompt.
+    ASSERT_TRUE(comes_to_show(3, 1, ":"));
   }
 
   // Whether the picture shows `text` from that cell on, in that attribute, each cell's pixels
