@@ -107,17 +107,20 @@ int StartLimited(int resource, rlim_t limit) {
 }
 
 TEST_F(ProcessStart, ARefusedResourceEndsTheProcessAtOnceWithOneLine) {
+#ifdef KELO_INSTRUMENTED
+  // A sanitizer's runtime needs descriptors of its own (it tests memory through a pipe), and
+  // its shadow memory more address space than any limit here leaves.
+  GTEST_SKIP() << "the limits leave a sanitizer's runtime no room";
+#endif
   write_file("script", "PRINT 1\n");
   // Four descriptors: the three standard ones and the signalfd; no room for the eventfd.
   EXPECT_EQ(StartLimited(RLIMIT_NOFILE, 4), 1);
   EXPECT_EQ(read_file("err"), "kelo-basic: cannot start: eventfd: Too many open files\n");
   EXPECT_EQ(read_file("out"), "");
-#ifndef KELO_INSTRUMENTED  // a sanitizer's shadow memory needs more address space than any limit leaves
   // Room for the program, not for its thread's 16 MiB stack.
   EXPECT_EQ(StartLimited(RLIMIT_AS, 8000 * 1024), 1);
   EXPECT_EQ(read_file("err"), "kelo-basic: cannot start: the program thread: Resource temporarily unavailable\n");
   EXPECT_EQ(read_file("out"), "");
-#endif
 }
 
 // Output nobody can read ends the session, with status 1 and the reason on standard error:
