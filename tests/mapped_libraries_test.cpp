@@ -19,8 +19,6 @@
 
 namespace {
 
-using namespace std::chrono_literals;
-
 // The libraries of the window: any of them in a session's maps means it was loaded.
 constexpr const char* kWindowLibraries[] = {"kelo-basic-window", "libGL", "libGLX", "libGLEW", "libglut",
                                             "libX11",            "libxcb", "libfreetype", "libfontconfig"};
@@ -38,7 +36,7 @@ class MappedLibraries : public BinarySession {
   // The maps of the running program, once it waits for a key: "" when it ended first.
   static std::string maps_once_waiting(pid_t pid, int output_fd, const std::string& waiting_text) {
     std::string shown;
-    const auto give_up = std::chrono::steady_clock::now() + 5s;
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (shown.find(waiting_text) == std::string::npos && std::chrono::steady_clock::now() < give_up) {
       pollfd ready{output_fd, POLLIN, 0};
       if (poll(&ready, 1, 50) > 0) {

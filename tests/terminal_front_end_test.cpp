@@ -20,7 +20,7 @@ using namespace std::chrono_literals;
 // ends the program as the host would; whether the close was asked for in time.
 bool ClosesWithin2Seconds(TerminalFrontEnd& front_end, Console& console) {
   std::future<void> running = std::async(std::launch::async, [&] { front_end.run(); });
-  const auto give_up = std::chrono::steady_clock::now() + 2s;
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
   while (!console.close_requested() && std::chrono::steady_clock::now() < give_up) {
     std::this_thread::sleep_for(10ms);
   }
