@@ -72,7 +72,8 @@ std::unique_ptr<FrontEnd> OpenWindowFrontEnd(Console& console, SignalEvents& sig
   void* module = dlopen((folder + kWindowModuleName).c_str(), RTLD_NOW | RTLD_LOCAL);
   auto open = module == nullptr ? nullptr : reinterpret_cast<OpenWindowFrontEndFunction>(dlsym(module, kWindowModuleEntry));
   if (open == nullptr) {
-    failure = dlerror();
+    const char* why = dlerror();
+    failure = why != nullptr ? why : "the window module cannot be loaded";
     return nullptr;
   }
   return std::unique_ptr<FrontEnd>(open(console, find_monospace_bold_font(), &signals, failure));
