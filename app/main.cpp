@@ -8,14 +8,17 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "interpreter/interpreter.h"
 #include "platform/core/console.h"
 #include "platform/core/file_one.h"
+#include "platform/core/fonts.h"
 #include "platform/core/host.h"
 #include "platform/core/host_error.h"
 #include "platform/core/program_thread.h"
 #include "platform/core/signal_events.h"
+#include "platform/core/start_up.h"
 #include "platform/stream/stream_front_end.h"
 #include "platform/terminal/terminal_front_end.h"
 #include "platform/window/window_module.h"
@@ -51,19 +54,31 @@ std::string ExecutableFolder() {
   return folder.substr(0, folder.rfind('/') + 1);
 }
 
-// The window front end, or null when it cannot open a window here: no display, or no window
-// module where an installed program keeps it or beside the executable (the build tree). The
-// module (and with it the graphics libraries) is loaded only here, and stays loaded: the
-// front end's code lives in it.
-std::unique_ptr<FrontEnd> OpenWindowFrontEnd(Console& console, SignalEvents& signals) {
+// The window front end with its window open, or null, with `failure` saying why, when none
+// can be opened here: no display, no window module where an installed program keeps it or
+// beside the executable (the build tree), a display that cannot draw. The module (and with it
+// the graphics libraries) is loaded only here, and stays loaded: the front end's code lives in
+// it. Its start-up font is looked up here, before the program thread starts, by the program's
+// one copy of the core.
+std::unique_ptr<FrontEnd> OpenWindowFrontEnd(Console& console, SignalEvents& signals, std::string& failure) {
+  if (!HasDisplay()) {
+    failure = "no display is named: DISPLAY is not set";
+    return nullptr;
+  }
   std::string folder = ExecutableFolder();
-  if (folder.empty()) return nullptr;
+  if (folder.empty()) {
+    failure = "the program's folder is unknown";
+    return nullptr;
+  }
   void* module = dlopen((folder + kInstalledWindowModuleFolder + kWindowModuleName).c_str(), RTLD_NOW | RTLD_LOCAL);
   if (module == nullptr) module = dlopen((folder + kWindowModuleName).c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (module == nullptr) return nullptr;
-  auto open = reinterpret_cast<OpenWindowFrontEndFunction>(dlsym(module, kWindowModuleEntry));
-  if (open == nullptr) return nullptr;
-  return std::unique_ptr<FrontEnd>(open(console, &signals));
+  auto open = module == nullptr ? nullptr : reinterpret_cast<OpenWindowFrontEndFunction>(dlsym(module, kWindowModuleEntry));
+  if (open == nullptr) {
+    const char* why = dlerror();
+    failure = why != nullptr ? why : "the window module cannot be loaded";
+    return nullptr;
+  }
+  return std::unique_ptr<FrontEnd>(open(console, find_monospace_bold_font(), &signals, failure));
 }
 
 // The front end KELO_HOST names; unset: a window at a display, the terminal at a terminal,
@@ -85,16 +100,36 @@ std::unique_ptr<FrontEnd> ChooseFrontEnd(Console& console, SignalEvents& signals
     std::fprintf(stderr, "kelo-basic: unknown KELO_HOST \"%s\" (known: window, terminal, stream)\n", setting);
     return nullptr;
   }
+  std::string notice;
   if (choice == "window" || (at_terminal && HasDisplay())) {
-    if (std::unique_ptr<FrontEnd> window = OpenWindowFrontEnd(console, signals)) return window;
-    if (!at_terminal) {
-      std::fprintf(stderr, "kelo-basic: no window can be opened here\n");
+    std::string failure;
+    if (std::unique_ptr<FrontEnd> window = OpenWindowFrontEnd(console, signals, failure)) return window;
+    // A window asked for by name is what the user wants: nothing else will do.
+    if (choice == "window") {
+      std::fprintf(stderr, "kelo-basic: no window can be opened here (%s)\n", failure.c_str());
       return nullptr;
     }
-    std::fprintf(stderr, "kelo-basic: no window can be opened here; using the terminal\n");
+    notice = "kelo-basic: no window can be opened here; using the terminal (" + failure + ")";
+    std::fprintf(stderr, "%s\n", notice.c_str());  // seen once the terminal is given back
   }
-  if (at_terminal) return std::make_unique<TerminalFrontEnd>(console, STDIN_FILENO, terminal_output, &signals);
+  if (at_terminal) {
+    auto terminal = std::make_unique<TerminalFrontEnd>(console, STDIN_FILENO, terminal_output, &signals);
+    terminal->show_notice(notice);
+    return terminal;
+  }
   return std::make_unique<StreamFrontEnd>(console, STDIN_FILENO, stdout, &signals);
+}
+
+// What `make` makes (a descriptor's owner, the program thread), or, when the system refuses it,
+// one line and the end of the process: nothing has begun that could be left half done.
+template <typename Make>
+auto Required(Make make) {
+  try {
+    return make();
+  } catch (const std::system_error& refusal) {
+    report_start_failure(refusal);
+    std::exit(kStartFailureStatus);
+  }
 }
 
 // Runs the interpreter until the host shuts down; 0, or 1 when a host error got away.
@@ -118,8 +153,10 @@ int RunProgram(Interpreter& interpreter) {
 
 // The current folder stays the one the user started in: programs are loaded and saved there.
 int main(int argc, char** argv) {
-  SignalEvents signals;  // before any thread starts, so that every thread leaves them to it
-  Console console;
+  Required(open_standard_descriptors);  // before anything else opens a descriptor
+  // Before any thread starts, so that every thread leaves the signals to it.
+  SignalEvents signals = Required([] { return SignalEvents(); });
+  Console console = Required([] { return Console(); });
   std::unique_ptr<FrontEnd> front_end = ChooseFrontEnd(console, signals);
   if (front_end == nullptr) return 2;
   Host host(console, *front_end, JoinArguments(argc, argv));
@@ -128,9 +165,11 @@ int main(int argc, char** argv) {
   Interpreter interpreter(host);
 
   int status = 0;
-  ProgramThread program([&] {
-    status = RunProgram(interpreter);
-    host.program_ended();
+  ProgramThread program = Required([&] {
+    return ProgramThread([&] {
+      status = RunProgram(interpreter);
+      host.program_ended();
+    });
   });
   front_end->run();
   if (!console.wait_until_ended(kShutdownGraceMs)) {

@@ -126,6 +126,30 @@ TEST(ScreenPainter, ATerminalTooSmallShowsOneLineThenEverythingAgain) {
   EXPECT_GT(out.size(), 2000u);
 }
 
+// A notice stands on row 26, below the screen: drawn with each full frame (after the clear
+// that would wipe it), never by the frames that only change cells.
+TEST(ScreenPainter, ANoticeStandsBelowTheScreenWithEveryFullFrame) {
+  ScreenPainter painter;
+  painter.set_notice("why not a window");
+  ScreenSnapshot screen = Blank();
+  std::string out;
+  painter.paint(screen, out);
+  EXPECT_EQ(out.rfind("\x1b[0m\x1b[H\x1b[2J\x1b[26;1Hwhy not a window\x1b[1;1H", 0), 0u) << out.substr(0, 60);
+  out.clear();
+  Put(screen, 1, 1, "A");
+  painter.paint(screen, out);
+  EXPECT_EQ(out.find("why"), std::string::npos) << out;
+  out.clear();
+  painter.forget();  // resized: everything again
+  painter.paint(screen, out);
+  EXPECT_NE(out.find("\x1b[2J\x1b[26;1Hwhy not a window"), std::string::npos) << out.substr(0, 60);
+  out.clear();
+  painter.set_notice("");  // no row to spare any more
+  painter.forget();
+  painter.paint(screen, out);
+  EXPECT_EQ(out.find("\x1b[26;"), std::string::npos) << out.substr(0, 60);
+}
+
 TEST(ScreenPainter, TheTitleGoesToTheTerminalsTitle) {
   std::string out;
   ScreenPainter::title("KELO \x82\x07x", out);

@@ -5,15 +5,18 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <system_error>
 
 #include "platform/core/text_screen.h"
 
-Console::Console() : display_fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
-
-Console::~Console() {
-  if (display_fd_ >= 0) close(display_fd_);
+Console::Console() : display_fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+  // Without it a display that sleeps in poll() would never wake for the program's end.
+  if (display_fd_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
 }
+
+Console::~Console() { close(display_fd_); }
 
 void Console::push_key(int key) {
   keyboard_.push(key);
@@ -57,7 +60,7 @@ bool Console::wait_until_ended(int milliseconds) {
 
 void Console::drain_display_fd() {
   uint64_t count = 0;
-  if (display_fd_ >= 0) (void)!read(display_fd_, &count, sizeof count);
+  (void)!read(display_fd_, &count, sizeof count);
 }
 
 void Console::set_key_pump(bool on) {
@@ -128,5 +131,5 @@ void Console::mark_program_ended() {
 
 void Console::notify_display() {
   const uint64_t one = 1;
-  if (display_fd_ >= 0) (void)!write(display_fd_, &one, sizeof one);
+  (void)!write(display_fd_, &one, sizeof one);
 }

@@ -11,7 +11,8 @@
 //   every wait ends <------------ request_close() <--------------- any thread
 //
 // Nothing else crosses between the two threads: the display never reads the live screen,
-// and the program thread never waits for the display.
+// and the program thread never waits for the display. The display thread's calls make up
+// ConsoleDisplay, which the window module reaches the Console through.
 #pragma once
 #include <array>
 #include <atomic>
@@ -20,29 +21,13 @@
 #include <mutex>
 #include <string>
 
+#include "platform/core/console_display.h"
 #include "platform/core/keyboard.h"
 #include "platform/core/limits.h"
 
 class TextScreen;
 
-// The screen as the display draws it.
-struct ScreenSnapshot {
-  std::array<uint8_t, kScreenBytes> cells{};
-  int cursor_row = 1;       // 1 to 25
-  int cursor_column = 1;    // 1 to 80
-  bool editing = false;     // the program waits for a key: the cursor is shown
-  uint64_t generation = 0;  // grows with every published change; 0 before the first
-};
-
-// A font the display is asked to draw the screen with.
-struct FontRequest {
-  std::string path;
-  int height = 0;
-  bool bold = false;
-  uint64_t generation = 0;  // 0 while none was asked for
-};
-
-class Console {
+class Console final : public ConsoleDisplay {
  public:
   // What an event check must look at; all clear on the fast path.
   enum Pending : uint32_t {
@@ -52,33 +37,24 @@ class Console {
     kKeyPump = 1u << 3,     // the front end asks to be called at every event check
   };
 
+  // Throws std::system_error when the system refuses the eventfd behind display_fd().
   Console();
   ~Console();
   Console(const Console&) = delete;
   Console& operator=(const Console&) = delete;
 
-  // --- Display thread (or any thread for request_close) ---
+  // --- Display thread (or any thread for request_close): the ConsoleDisplay side ---
 
-  // Puts a key into the ring (dropped when it is full) and wakes a waiting reader.
-  void push_key(int key);
-  // Whether the next push_key would be dropped; a front end with keys of its own to hand
-  // over (a paste) waits for room rather than lose them.
-  bool keyboard_full() const { return keyboard_.full(); }
-  // Asks the host to shut down; the program ends at its next event check or wait.
-  void request_close();
+  void push_key(int key) override;
+  bool keyboard_full() const override { return keyboard_.full(); }
+  void request_close() override;
   // The same, safe inside a signal handler: a waiting reader notices within one poll.
   void request_close_from_signal() { pending_.fetch_or(kClose, std::memory_order_relaxed); }
-  void request_pause() { pending_.fetch_or(kPause, std::memory_order_relaxed); }
-  // Copies the newest published screen into `out` when it is newer than out.generation,
-  // and asks the program thread for the next one. False when nothing changed.
-  bool take_snapshot(ScreenSnapshot& out);
-  // The title, when it changed since `seen` (which is updated).
-  bool take_title(std::string& title, uint64_t& seen);
-  // The font asked for, when it changed since out.generation.
-  bool take_font(FontRequest& out);
-  // The program thread has ended (BYE and its key, a close, or a failure); its last screen
-  // is published by then.
-  bool program_ended() const { return ended_.load(std::memory_order_acquire); }
+  void request_pause() override { pending_.fetch_or(kPause, std::memory_order_relaxed); }
+  bool take_snapshot(ScreenSnapshot& out) override;
+  bool take_title(std::string& title, uint64_t& seen) override;
+  bool take_font(FontRequest& out) override;
+  bool program_ended() const override { return ended_.load(std::memory_order_acquire); }
   // Waits until the program has ended or `milliseconds` have passed; whether it has ended.
   bool wait_until_ended(int milliseconds);
   // Readable when the display has something new to look at: a snapshot, a title, a font,

@@ -38,7 +38,8 @@ bool find_call(void* library, const char* name, Function& call) {
 }
 
 // The calls, or null when fontconfig cannot be loaded. Font searches come from the program
-// thread and, before it starts, from the window's; the static's guard orders them.
+// thread and, before it starts, from main, which looks up the window's start-up font; the
+// static's guard orders them.
 const FontconfigCalls* fontconfig() {
   static const FontconfigCalls* const calls = []() -> const FontconfigCalls* {
     void* library = dlopen("libfontconfig.so.1", RTLD_NOW | RTLD_LOCAL);

@@ -48,8 +48,9 @@ class FrontEnd {
   virtual void title_changed(std::string_view) {}
   // Whether this front end rasterises a TrueType font of its own.
   virtual bool draws_glyphs() const { return false; }
-  // The console font chosen; a front end that cannot draw it raises host error 258.
-  virtual void font_selected(std::string_view /*path*/, int /*height*/) {}
+  // The console font the program selects; false when this front end cannot draw it (the
+  // host then raises 258, and the font in use stays).
+  virtual bool select_font(std::string_view /*path*/, int /*height*/) { return true; }
   // The program has ended (BYE and its key, a close, a failure): its last screen is
   // published, and the Console reports the end to the main thread right after this.
   virtual void program_ended() {}

@@ -39,7 +39,7 @@ int32_t Host::load_font(std::string_view file, int height, std::string_view opti
 // A font the front end cannot draw is refused there, and the font in use stays.
 void Host::set_font(int32_t handle) {
   const LoadedFont& font = fonts_.font(handle);
-  front_end_.font_selected(font.path, font.height);
+  if (!front_end_.select_font(font.path, font.height)) throw HostError{258};
   fonts_.set_font(handle);
   console_.set_font(font.path, font.height, font.bold);
 }

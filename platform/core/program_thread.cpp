@@ -16,7 +16,7 @@ ProgramThread::ProgramThread(std::function<void()> body) : body_(new std::functi
   if (error != 0) {
     delete body_;
     body_ = nullptr;
-    throw std::system_error(error, std::generic_category(), "cannot start the program thread");
+    throw std::system_error(error, std::generic_category(), "the program thread");
   }
 }
 

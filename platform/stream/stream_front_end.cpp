@@ -5,6 +5,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "platform/core/cp437.h"
@@ -58,7 +60,7 @@ void StreamFrontEnd::run() {
         case SIGHUP: console_.request_close(); break;  // as a closed window: status 0
         case SIGQUIT:
           flush();  // the rows written so far, before the process dies of it
-          SignalEvents::die_of(SIGQUIT);  // which removes a SAVE's temporary file first
+          signals_->die(SIGQUIT);  // which removes a SAVE's temporary file first
         default: break;
       }
     }
@@ -66,7 +68,12 @@ void StreamFrontEnd::run() {
   ScreenSnapshot last;
   console_.take_snapshot(last);
   write_final_screen(last);
+  if (const int error = output_error(); error != 0) {
+    std::fprintf(stderr, "kelo-basic: cannot write the output: %s\n", std::strerror(error));
+  }
 }
+
+int StreamFrontEnd::failure_status() const { return output_error() != 0 ? 1 : 0; }
 
 void StreamFrontEnd::interrupt() {
   if (interrupt_pending_.exchange(true)) {
@@ -150,13 +157,24 @@ void StreamFrontEnd::write_screen(const uint8_t* cells) {
 
 void StreamFrontEnd::write_row(const uint8_t* cells) {
   std::lock_guard lock(output_mutex_);
+  if (output_error_ != 0) return;
   line_.clear();
   AppendRowText(line_, cells);
   line_ += '\n';
-  std::fwrite(line_.data(), 1, line_.size(), output_);
+  if (std::fwrite(line_.data(), 1, line_.size(), output_) != line_.size()) output_failed();
 }
 
 void StreamFrontEnd::flush() {
   std::lock_guard lock(output_mutex_);
-  std::fflush(output_);
+  if (output_error_ == 0 && std::fflush(output_) != 0) output_failed();
+}
+
+void StreamFrontEnd::output_failed() {
+  output_error_ = errno != 0 ? errno : EIO;
+  console_.request_close();  // nobody sees the session any more: it ends as a closed window would
+}
+
+int StreamFrontEnd::output_error() const {
+  std::lock_guard lock(output_mutex_);
+  return output_error_;
 }

@@ -20,7 +20,11 @@ class StreamFrontEnd : public FrontEnd {
   StreamFrontEnd(Console& console, int input_fd, std::FILE* output, SignalEvents* signals = nullptr);
 
   // Waits for the program's end, answering signals meanwhile, then writes the last screen.
+  // When a write of the output fails (a full disk, a closed pipe, an I/O error), the session
+  // ends there and run() says why on standard error.
   void run() override;
+  // 1 once a write of the output has failed.
+  int failure_status() const override;
 
   void wait_for_key(KeyboardRing& ring) override;
   void wait_started(KeyboardRing& ring) override;
@@ -40,6 +44,9 @@ class StreamFrontEnd : public FrontEnd {
 
  private:
   void write_row(const uint8_t* cells);
+  // With output_mutex_ held: remembers why the write failed and asks for the shut-down.
+  void output_failed();
+  int output_error() const;
   // Also flushes the output.
   void write_screen(const uint8_t* cells);
   void flush();
@@ -50,8 +57,9 @@ class StreamFrontEnd : public FrontEnd {
   ScriptInput script_;
   std::FILE* output_;
   SignalEvents* signals_;
-  std::mutex output_mutex_;  // rows scrolling off on the program thread, the last screen on the main thread
+  mutable std::mutex output_mutex_;  // rows scrolling off on the program thread, the last screen on the main thread
   std::string line_;         // the row being written, kept so that writing one allocates nothing
+  int output_error_ = 0;     // the errno of the first failed write; nothing is written after it
   bool in_wait_ = false;
   // A Ctrl+C of the script after a typed line: counts down the statements after that wait,
   // and the Break poll of the second one takes it. 0 when none is pending.

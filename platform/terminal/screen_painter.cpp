@@ -27,7 +27,13 @@ void SetAttribute(uint8_t attribute, std::string& out) {
 
 void ScreenPainter::paint(const ScreenSnapshot& next, std::string& out) {
   const size_t start = out.size();
-  if (!known_) out += "\x1b[0m\x1b[H\x1b[2J";
+  if (!known_) {
+    out += "\x1b[0m\x1b[H\x1b[2J";
+    if (!notice_.empty()) {
+      MoveTo(kScreenRows + 1, 1, out);
+      out += notice_;
+    }
+  }
   int attribute = -1;       // unknown at the start of a frame
   int at_row = 0, at_column = 0;  // where the terminal's cursor stands after the last glyph
   for (int row = 1; row <= kScreenRows; ++row) {

@@ -23,6 +23,9 @@ class ScreenPainter {
   // What the terminal shows is unknown (resized, cleared, a message): the next paint
   // clears it and draws every cell.
   void forget() { known_ = false; }
+  // A line of plain text for the row below the screen, drawn with every full frame; "" for
+  // none (the terminal has no row to spare). It takes effect at the next full frame.
+  void set_notice(std::string_view text) { notice_ = text; }
   // In place of the screen, one line saying how large the terminal must be.
   void too_small(int columns, int rows, std::string& out);
   // The window title (code page 437) as the terminal's title.
@@ -30,6 +33,7 @@ class ScreenPainter {
 
  private:
   std::array<uint8_t, kScreenBytes> shown_{};
+  std::string notice_;
   bool known_ = false;
   bool cursor_shown_ = false;
   int cursor_row_ = 0;

@@ -8,9 +8,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
+#include <system_error>
 
 #include "platform/core/limits.h"
 #include "platform/core/signal_events.h"
+#include "platform/core/start_up.h"
 #include "platform/terminal/terminal_mode.h"
 
 namespace {
@@ -25,7 +28,16 @@ TerminalFrontEnd::TerminalFrontEnd(Console& console, int input_fd, int output_fd
     : console_(console), input_fd_(input_fd), output_fd_(output_fd), signals_(signals) {}
 
 void TerminalFrontEnd::run() {
-  TerminalMode mode(input_fd_, output_fd_);
+  std::optional<TerminalMode> taken;
+  try {
+    taken.emplace(input_fd_, output_fd_);
+  } catch (const std::system_error& refusal) {
+    report_start_failure(refusal);
+    failed_ = true;
+    console_.request_close();  // the program ends at its next event check or wait
+    return;
+  }
+  TerminalMode& mode = *taken;
   console_.take_snapshot(snapshot_);  // asks for the first frame
   while (!console_.program_ended()) {
     pollfd watched[3] = {
@@ -51,13 +63,16 @@ void TerminalFrontEnd::read_keys() {
   const ssize_t count = read(input_fd_, buffer, sizeof buffer);
   if (count < 0 && (errno == EINTR || errno == EAGAIN)) return;
   if (count <= 0) {
-    // The terminal is gone (a hang-up): as a closed window, status 0.
-    hung_up_ = true;
-    console_.request_close();
+    hang_up();
     return;
   }
   decoder_.feed(std::string_view(buffer, static_cast<size_t>(count)), keys_);
   if (decoder_.waiting()) escape_deadline_ = Clock::now() + kEscapeWait;
+}
+
+void TerminalFrontEnd::hang_up() {
+  hung_up_ = true;
+  console_.request_close();  // as a closed window: status 0
 }
 
 void TerminalFrontEnd::hand_over_keys() {
@@ -75,7 +90,7 @@ void TerminalFrontEnd::answer_signals(TerminalMode& mode) {
       case SIGINT: keys_.push_back(kKeyCtrlC); break;
       case SIGQUIT:
         mode.restore();
-        SignalEvents::die_of(SIGQUIT);  // which removes a SAVE's temporary file first
+        signals_->die(SIGQUIT);  // which removes a SAVE's temporary file first
       case SIGCONT:
         mode.reenter();
         painter_.forget();
@@ -107,6 +122,7 @@ void TerminalFrontEnd::draw() {
     }
     too_small_ = columns_ < kScreenColumns || rows_ < kScreenRows;
     if (too_small_) painter_.too_small(columns_, rows_, out);
+    painter_.set_notice(rows_ > kScreenRows ? std::string_view(notice_).substr(0, columns_) : std::string_view());
   }
   std::string title;
   if (console_.take_title(title, title_seen_)) ScreenPainter::title(title, out);
@@ -121,7 +137,16 @@ void TerminalFrontEnd::write_out(const std::string& bytes) {
   while (left > 0) {
     const ssize_t written = write(output_fd_, data, left);
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;  // a hung-up terminal; its SIGHUP or read ends the session
+    if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      // A terminal left non-blocking by another program: wait as a blocking write would.
+      pollfd ready{output_fd_, POLLOUT, 0};
+      poll(&ready, 1, -1);
+      continue;
+    }
+    if (written <= 0) {
+      hang_up();  // a terminal that takes no more output is gone
+      return;
+    }
     data += written;
     left -= static_cast<size_t>(written);
   }

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
+#include <system_error>
 
 #include "platform/core/file_one.h"
 #include "platform/terminal/screen_painter.h"
@@ -58,9 +60,9 @@ void ArmCrashHandlers() {
 TerminalMode::TerminalMode(int input_fd, int output_fd) {
   saved.input_fd = input_fd;
   saved.output_fd = output_fd;
-  tcgetattr(input_fd, &saved.original);
+  if (tcgetattr(input_fd, &saved.original) != 0) throw std::system_error(errno, std::generic_category(), "tcgetattr");
   ArmCrashHandlers();
-  enter();
+  if (const int error = enter(); error != 0) throw std::system_error(error, std::generic_category(), "tcsetattr");
 }
 
 TerminalMode::~TerminalMode() { restore(); }
@@ -69,15 +71,20 @@ void TerminalMode::restore() { GiveBack(); }
 
 void TerminalMode::reenter() {
   GiveBack();
-  enter();
+  (void)enter();  // refused now, the terminal stays as the shell left it: still usable
 }
 
-void TerminalMode::enter() {
+int TerminalMode::enter() {
   termios raw = saved.original;
   cfmakeraw(&raw);  // no echo, no line editing, no signals from keys, no output processing
   raw.c_cc[VMIN] = 1;
   raw.c_cc[VTIME] = 0;
-  saved.taken = true;
-  tcsetattr(saved.input_fd, TCSANOW, &raw);  // keys typed ahead stay
+  saved.taken = true;  // before the change, so that a crash meanwhile gives it back
+  if (tcsetattr(saved.input_fd, TCSANOW, &raw) != 0) {  // keys typed ahead stay
+    const int error = errno;
+    saved.taken = false;
+    return error;
+  }
   WriteAll(saved.output_fd, ScreenPainter::kEnter.data(), ScreenPainter::kEnter.size());
+  return 0;
 }

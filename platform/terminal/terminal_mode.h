@@ -7,6 +7,7 @@
 // process ends by a signal of its own.
 class TerminalMode {
  public:
+  // Throws std::system_error when the terminal's modes cannot be read or set.
   TerminalMode(int input_fd, int output_fd);
   ~TerminalMode();
   TerminalMode(const TerminalMode&) = delete;
@@ -18,5 +19,5 @@ class TerminalMode {
   void reenter();
 
  private:
-  void enter();
+  int enter();  // 0, or the errno of a refusal
 };

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/core/console.h"
+#include "platform/core/console_display.h"
 #include "platform/window/glyph_set.h"
 
 // What blinks at a given moment.

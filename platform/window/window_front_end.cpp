@@ -7,10 +7,11 @@
 
 #include <signal.h>
 
+#include <cstdarg>
 #include <cstdio>
+#include <stdexcept>
+#include <utility>
 
-#include "platform/core/fonts.h"
-#include "platform/core/host_error.h"
 #include "platform/core/keys.h"
 #include "platform/core/signal_events.h"
 #include "platform/window/window_keys.h"
@@ -32,65 +33,81 @@ bool first_half_period(Clock::duration since) {
 
 WindowFrontEnd* WindowFrontEnd::active_ = nullptr;
 
-WindowFrontEnd::WindowFrontEnd(Console& console, SignalEvents* signals)
-    : console_(console), signals_(signals), start_up_font_(find_monospace_bold_font()) {}
+WindowFrontEnd::WindowFrontEnd(ConsoleDisplay& console, std::string start_up_font, SignalQueue* signals)
+    : console_(console), signals_(signals), start_up_font_(std::move(start_up_font)) {}
 
 void WindowFrontEnd::window_settings(int32_t resizable, int32_t scaling_mode) {
   resizable_ = resizable != 0;
   scaling_ = scaling_from_mode(scaling_mode);
 }
 
-void WindowFrontEnd::font_selected(std::string_view path, int height) {
-  if (!font_file_drawable(std::string(path), height)) throw HostError{258};
+bool WindowFrontEnd::select_font(std::string_view path, int height) {
+  return font_file_drawable(std::string(path), height);
 }
 
-void WindowFrontEnd::run() {
-  // The font: the program's choice when it has made it already, else the start-up font.
-  FontRequest request;
-  if (!console_.take_font(request) || !apply_font(request)) {
+std::string WindowFrontEnd::open() {
+  // freeglut ends the process on an error unless it has a handler, and goes on after the
+  // handler returns as if nothing had failed: ours throws, ending the failed call here.
+  glutInitErrorFunc(on_glut_error);
+  glutInitWarningFunc(on_glut_warning);
+  try {
+    int argc = 1;
+    char name[] = "kelo-basic";
+    char* argv[] = {name, nullptr};
+    glutInit(&argc, argv);  // opens the display: the only connection freeglut makes
+    // freeglut's default ends the process itself when the window closes, before the program
+    // thread is joined.
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
     apply_font({start_up_font_, kStartUpFontHeight, true, 0});
-    font_.generation = request.generation;
-  }
-  if (!glyphs_.loaded()) {
-    std::fprintf(stderr, "kelo-basic: no monospace font for the window was found\n");
-    console_.request_close();  // the program ends at its next event check
-    return;
-  }
-
-  int argc = 1;
-  char name[] = "kelo-basic";
-  char* argv[] = {name, nullptr};
-  glutInit(&argc, argv);
-  // freeglut's default ends the process itself when the window closes, before the program
-  // thread is joined.
-  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
-  glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE);
-  glutInitWindowSize(image_.width(), image_.height());
-  std::string title;
-  console_.take_title(title, title_seen_);
-  active_ = this;
-  window_ = glutCreateWindow(title.empty() ? kUntitled : title.c_str());
-  window_width_ = image_.width();
-  window_height_ = image_.height();
-  if (!renderer_.init()) {
-    std::fprintf(stderr, "kelo-basic: the window's OpenGL cannot draw the screen\n");
-    glutDestroyWindow(window_);
+    if (!glyphs_.loaded()) return "no monospace font for the window was found";
+    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE);
+    glutInitWindowSize(image_.width(), image_.height());
+    window_ = glutCreateWindow(kUntitled);  // the program's title follows at the first frame
+    window_width_ = image_.width();
+    window_height_ = image_.height();
+    if (!renderer_.init()) {
+      glutDestroyWindow(window_);
+      window_ = 0;
+      return "the window's OpenGL cannot draw the screen";
+    }
+  } catch (const std::runtime_error& failure) {
     window_ = 0;
-    active_ = nullptr;
-    console_.request_close();
-    return;
+    return failure.what();
   }
   // The keys come from X itself (x_display.h), freeglut's key callbacks stay unset.
   if (!keys_.watch(glXGetCurrentDrawable())) std::fprintf(stderr, "kelo-basic: the window cannot read its keys\n");
+  active_ = this;
   glutDisplayFunc(on_display);
   glutReshapeFunc(on_reshape);
   glutCloseFunc(on_close);
   glutTimerFunc(kFrameMs, on_timer, 0);
-  drew_ = true;
-  glutMainLoop();
+  return {};
+}
+
+void WindowFrontEnd::run() {
+  if (window_ != 0) {
+    try {
+      glutMainLoop();
+      drew_ = true;
+    } catch (const std::runtime_error& failure) {
+      std::fprintf(stderr, "kelo-basic: the window failed: %s\n", failure.what());
+    }
+  }
   window_ = 0;
   active_ = nullptr;
   console_.request_close();  // the program ends at its next event check, if it has not
+}
+
+void WindowFrontEnd::on_glut_error(const char* format, va_list arguments) {
+  char message[256];
+  std::vsnprintf(message, sizeof message, format, arguments);
+  throw std::runtime_error(message);
+}
+
+void WindowFrontEnd::on_glut_warning(const char* format, va_list arguments) {
+  char message[256];
+  std::vsnprintf(message, sizeof message, format, arguments);
+  std::fprintf(stderr, "kelo-basic: %s\n", message);
 }
 
 void WindowFrontEnd::answer_signals() {

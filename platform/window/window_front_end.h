@@ -2,41 +2,47 @@
 // draws its glyphs, OpenGL stretches the composed screen onto it.
 #pragma once
 #include <chrono>
+#include <cstdarg>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "platform/core/console.h"
+#include "platform/core/console_display.h"
 #include "platform/core/front_end.h"
 #include "platform/window/glyph_set.h"
 #include "platform/window/screen_image.h"
 #include "platform/window/screen_renderer.h"
 #include "platform/window/x_display.h"
 
-class SignalEvents;
+class SignalQueue;
 
+// It reaches the program through the Console's display side and the signal queue only, so
+// that built as a module it needs no copy of the host core.
 class WindowFrontEnd : public FrontEnd {
  public:
-  // Looks up the start-up font here, before the program thread exists, so that fontconfig
-  // sets itself up on this thread. `signals`, when given, are answered from the window's timer.
-  explicit WindowFrontEnd(Console& console, SignalEvents* signals = nullptr);
+  // `start_up_font` is drawn until the program asks for a font of its own; `signals`, when
+  // given, are answered from the window's timer.
+  WindowFrontEnd(ConsoleDisplay& console, std::string start_up_font, SignalQueue* signals = nullptr);
 
   // --- Program thread ---
   bool draws_glyphs() const override { return true; }
   // Tries the font with FreeType here, so that a font the window cannot draw is refused
-  // (host error 258) where the program can hear of it.
-  void font_selected(std::string_view path, int height) override;
+  // where the program can hear of it.
+  bool select_font(std::string_view path, int height) override;
 
   // --- Main thread ---
+  // Opens the display and the window, and makes sure it can draw the screen: before the
+  // program thread starts, so that a window that cannot be had leaves the choice of the front
+  // end open. "" when it is open, else why not (freeglut's own errors among the reasons: none
+  // of them ends the process).
+  std::string open();
   void window_settings(int32_t resizable, int32_t scaling_mode) override;
-  // Opens the window and runs its event loop until the window is closed (a close request for
-  // the program) or the program has ended. When the window cannot draw: a line on standard
-  // error and a close request. Build the front end only once a display was found
-  // (x_display_available): freeglut ends the process when it finds none.
+  // Runs the open window's event loop until the window is closed (a close request for the
+  // program) or the program has ended.
   void run() override;
-  // Whether run() opened a window that could draw.
+  // Whether run() drew the session to its end.
   bool drew() const { return drew_; }
-  // 1 when run() could not open a window that draws.
+  // 1 when the window failed before the session's end.
   int failure_status() const override { return drew_ ? 0 : 1; }
 
  private:
@@ -46,6 +52,10 @@ class WindowFrontEnd : public FrontEnd {
   static void on_reshape(int width, int height);
   static void on_close();
   static void on_timer(int);
+  // freeglut's reports: an error ends the freeglut call that met it by throwing
+  // std::runtime_error, caught where the window is opened or its loop runs.
+  static void on_glut_error(const char* format, va_list arguments);
+  static void on_glut_warning(const char* format, va_list arguments);
 
   // Every request of the program thread, and the signals, looked at from the timer.
   void poll_console();
@@ -57,13 +67,13 @@ class WindowFrontEnd : public FrontEnd {
   BlinkState blink_state() const;
   void draw();
 
-  Console& console_;
-  SignalEvents* signals_;
-  bool drew_ = false;
+  ConsoleDisplay& console_;
+  SignalQueue* signals_;
+  bool drew_ = false;           // the event loop ran to the session's end
   std::string start_up_font_;
   bool resizable_ = false;
   Scaling scaling_ = Scaling::kUnscaled;
-  int window_ = 0;            // freeglut's window, 0 once it is gone
+  int window_ = 0;            // freeglut's window, 0 before open() and once it is gone
   int window_width_ = 0;
   int window_height_ = 0;
   ScreenSnapshot snapshot_;

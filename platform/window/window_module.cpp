@@ -1,14 +1,15 @@
-// The module's entry: the window front end, built only once a display was found.
+// The module's entry: the window front end, once its window is open.
 #include "platform/window/window_module.h"
 
-#include "platform/window/window_front_end.h"
-#include "platform/window/x_display.h"
+#include <memory>
 
-extern "C" __attribute__((visibility("default"))) FrontEnd* kelo_open_window_front_end(Console& console,
-                                                                                      SignalEvents* signals) {
-  // Checked before freeglut starts, which ends the process when it finds no display.
-  if (!x_display_available()) return nullptr;
-  return new WindowFrontEnd(console, signals);
+#include "platform/window/window_front_end.h"
+
+extern "C" __attribute__((visibility("default"))) FrontEnd* kelo_open_window_front_end(
+    ConsoleDisplay& console, const std::string& start_up_font, SignalQueue* signals, std::string& failure) {
+  auto front_end = std::make_unique<WindowFrontEnd>(console, start_up_font, signals);
+  failure = front_end->open();
+  return failure.empty() ? front_end.release() : nullptr;
 }
 
 // The entry has the type the loader casts it to.

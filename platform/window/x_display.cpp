@@ -1,4 +1,4 @@
-// The X display beside freeglut: opening it, and the window's key presses.
+// The window's key presses, read on an X connection beside freeglut's.
 #include "platform/window/x_display.h"
 
 #include <X11/Xlib.h>
@@ -38,11 +38,4 @@ bool XKeyReader::next(XKeyPress& press) {
     return true;
   }
   return false;
-}
-
-bool x_display_available() {
-  Display* display = XOpenDisplay(nullptr);
-  if (display == nullptr) return false;
-  XCloseDisplay(display);
-  return true;
 }

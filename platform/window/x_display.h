@@ -1,6 +1,6 @@
-// The X display beside freeglut: whether one can be opened at all, and the window's key
-// presses, read on an X connection of our own since freeglut reports them only in part (it
-// drops Shift+Tab and Pause, and gives Ctrl+Enter as Ctrl+M).
+// The window's key presses, read on an X connection of our own beside freeglut's, since
+// freeglut reports them only in part (it drops Shift+Tab and Pause, and gives Ctrl+Enter as
+// Ctrl+M).
 #pragma once
 
 struct _XDisplay;  // NOLINT(bugprone-reserved-identifier): Xlib's own name for a Display
@@ -28,6 +28,3 @@ class XKeyReader {
  private:
   _XDisplay* display_ = nullptr;
 };
-
-// Whether an X display can be opened now (freeglut ends the process when it cannot).
-bool x_display_available();

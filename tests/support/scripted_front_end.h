@@ -44,9 +44,10 @@ class ScriptedFrontEnd : public FrontEnd, public ScreenListener {
   }
   void title_changed(std::string_view text) override { title = text; }
   bool draws_glyphs() const override { return glyphs; }
-  void font_selected(std::string_view path, int height) override {
+  bool select_font(std::string_view path, int height) override {
     font_path = path;
     font_height = height;
+    return true;
   }
 };
 

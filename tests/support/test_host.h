@@ -79,7 +79,7 @@ class TestHost : public FrontEnd {
   void statement_event(KeyboardRing& ring) override;
   int pause_ms(int milliseconds) override;
   void row_scrolled_off(const uint8_t* cells) override;
-  void font_selected(std::string_view path, int height) override;
+  bool select_font(std::string_view path, int height) override;
 
  private:
   struct ScheduledKey {

@@ -31,6 +31,7 @@ class WindowSeam : public ::testing::Test {
   // `settings` stand in for the interpreter's window settings when given.
   template <typename Drive>
   void run_session(Drive drive, const int32_t* settings = nullptr) {
+    ASSERT_EQ(front_end_.open(), "");  // as main opens it: before the program thread starts
     Interpreter::WindowSettings(host_);
     if (settings != nullptr) {
       host_.window_resizable = settings[0];
@@ -57,6 +58,9 @@ class WindowSeam : public ::testing::Test {
         return;
       }
       window_name_ = command_output("xdotool getwindowname " + window);
+      // As a person waits for the prompt: the window opens before the program's start-up is
+      // over, and keys typed meanwhile beyond the ring's 15 would be dropped.
+      shows(3, ":");
       drive(window);
       program_held_ = false;
     });
@@ -67,10 +71,20 @@ class WindowSeam : public ::testing::Test {
     program.join();
   }
   std::string row(int number) { return row_text(host_.screen().row_cells(number)); }
+  // On the driver's thread: waits until the published screen shows `text` in that row, as a
+  // person waits to see what they typed taken before typing on (a slow machine may leave the
+  // program behind the typing by more than the ring's 15 keys); whether it came.
+  bool shows(int number, const std::string& text) {
+    ScreenSnapshot shown;
+    return eventually([&] {
+      console_.take_snapshot(shown);  // a copy of the newest; the window takes its own
+      return row_text(shown.cells.data() + (number - 1) * kScreenColumns * 2) == text;
+    }, 20);
+  }
 
   VirtualDisplay display_;
   Console console_;
-  WindowFrontEnd front_end_{console_};
+  WindowFrontEnd front_end_{console_, find_monospace_bold_font()};
   Host host_{console_, front_end_, ""};
   Ending ending_ = Ending::kRunning;
   std::atomic<bool> program_held_{false};  // the program waits before it starts while this is set
@@ -79,11 +93,14 @@ class WindowSeam : public ::testing::Test {
 };
 
 TEST_F(WindowSeam, TypedKeysReachTheProgramAndTheCloseButtonEndsIt) {
-  run_session([](const std::string& window) {
+  run_session([&](const std::string& window) {
     type_into(window, "10 PRINT 6*7");
+    shows(4, ":");
     type_into(window, "20 GOTO 20");
+    shows(5, ":");
     type_into(window, "RUN");
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    shows(6, "42");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
     shell_status(std::string(WM_DELETE_WINDOW_TOOL) + " " + window);
   });
   EXPECT_TRUE(drawn_);
@@ -112,9 +129,9 @@ TEST_F(WindowSeam, KeysTypedBeforeTheProgramReadsAnyWaitForIt) {
 }
 
 TEST_F(WindowSeam, ByeAndItsKeyEndTheWindowLoop) {
-  run_session([](const std::string& window) {
+  run_session([&](const std::string& window) {
     type_into(window, "BYE");
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    shows(25, "Press any key to continue");  // keys before it are discarded
     shell_status("xdotool key Escape");
   });
   EXPECT_TRUE(drawn_);
@@ -130,6 +147,7 @@ TEST_F(WindowSeam, TheWindowFollowsTheCellSizeOfANewFont) {
   std::string size_before, size_after;
   run_session([&](const std::string& window) {
     type_into(window, "PRINT 1");  // start-up is over: its font is drawn
+    shows(4, "1");
     size_before = command_output("xdotool getwindowgeometry --shell " + window + " | grep -E 'WIDTH|HEIGHT'");
     console_.set_font(find_monospace_bold_font(), 32, true);  // as the program's set_font asks
     const std::string want = "WIDTH=" + std::to_string(80 * large.cell_width()) + "\nHEIGHT=" +
@@ -153,6 +171,7 @@ TEST_F(WindowSeam, AWindowThatIsNotResizableKeepsTheScreensSize) {
   run_session(
       [&](const std::string& window) {
         type_into(window, "PRINT 1");
+        shows(4, "1");
         const std::string native = command_output("xdotool getwindowgeometry --shell " + window + " | grep -E 'WIDTH|HEIGHT'");
         shell_status("xdotool windowsize " + window + " 1600 1200");
         // Back to its own size, however busy the machine.

@@ -1,0 +1,167 @@
+// The real program started as service managers, cron jobs and pipelines start it: standard
+// descriptors closed, resources refused, output that cannot be written.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/binary_session.h"
+
+namespace {
+
+using ProcessStart = BinarySession;
+
+// A shell command's exit status and how long it took.
+struct Timed {
+  int status;
+  double seconds;
+};
+
+Timed TimedShell(const std::string& command) {
+  const auto start = std::chrono::steady_clock::now();
+  // NOLINTNEXTLINE(cert-env33-c): the program is started through a shell, as a user would.
+  const int status = std::system(command.c_str());
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, took.count()};
+}
+
+// The exit status of a child that ends within 2 s; -1 (and a failure) when it does not.
+int WaitUpTo2Seconds(pid_t pid) {
+  int status = 0;
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > give_up) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      ADD_FAILURE() << "the program did not end within 2 s";
+      return -1;
+    }
+    usleep(10000);
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A session of a stream that has lost one of its standard descriptors: the program must not
+// take the descriptor's number for one of its own (the signalfd read as the script, say).
+struct ClosedDescriptor {
+  const char* name;
+  const char* redirections;  // the closing one, and where the others go
+  const char* arguments;
+  std::vector<std::string> rows;  // what standard output shows, when it is open
+};
+
+const ClosedDescriptor kClosedDescriptors[] = {
+    // An empty script: the session ends at once, by itself.
+    {"input at the prompt", "<&- > out 2> err", "", WithBanner({":"})},
+    {"input while a program runs", "<&- > out 2> err", "LOOP", {": load LOOP:run", "[Ok]"}},
+    {"output", "< script >&- 2> err", "", {}},
+    {"standard error", "< script > out 2>&-", "", WithBanner({": PRINT 1", "1", ":"})},
+};
+
+// Each case is given a SIGTERM after 300 ms if it still runs: it must have ended 2 s later,
+// with status 0, as a closed window ends.
+TEST_F(ProcessStart, AClosedStandardDescriptorIsNoneOfTheProgramsOwn) {
+  write_file("LOOP.TIB", "10 GOTO 10\r\n");
+  write_file("script", "PRINT 1\n");
+  for (const ClosedDescriptor& closed : kClosedDescriptors) {
+    SCOPED_TRACE(closed.name);
+    std::remove("out");
+    std::remove("err");
+    std::remove("signalled");
+    const Timed ended = TimedShell(std::string("(KELO_HOST=stream timeout -s KILL 10 ./kelo-basic ") + closed.arguments +
+                                   " " + closed.redirections +
+                                   " & pid=$!; sleep 0.3; kill -0 $pid 2>/dev/null && touch signalled && "
+                                   "kill -TERM $pid; wait $pid; echo $? > status)");
+    EXPECT_EQ(read_file("status"), "0\n");
+    EXPECT_LT(ended.seconds, 2.3);
+    EXPECT_EQ(read_file("out"), Lines(closed.rows));
+    EXPECT_EQ(read_file("err"), "");
+    // An empty script ends the session by itself; a program that runs needs the signal.
+    EXPECT_EQ(std::filesystem::exists("signalled"), !std::string(closed.arguments).empty());
+  }
+}
+
+// Starts the program on "script" with a resource limit lowered, as `ulimit` would, and
+// nothing open but the three standard descriptors; its exit status, or -1 after 2 s.
+int StartLimited(int resource, rlim_t limit) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(open("script", O_RDONLY), STDIN_FILENO);
+    dup2(open("out", O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
+    dup2(open("err", O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
+    close_range(3, ~0u, 0);  // what the test runner left open would take the numbers counted on
+    const rlimit lowered{limit, limit};
+    setrlimit(resource, &lowered);
+    setenv("KELO_HOST", "stream", 1);
+    execl("./kelo-basic", "./kelo-basic", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  return WaitUpTo2Seconds(pid);
+}
+
+TEST_F(ProcessStart, ARefusedResourceEndsTheProcessAtOnceWithOneLine) {
+#ifdef KELO_INSTRUMENTED
+  // A sanitizer's runtime needs descriptors of its own (it tests memory through a pipe), and
+  // its shadow memory more address space than any limit here leaves.
+  GTEST_SKIP() << "the limits leave a sanitizer's runtime no room";
+#endif
+  write_file("script", "PRINT 1\n");
+  // Four descriptors: the three standard ones and the signalfd; no room for the eventfd.
+  EXPECT_EQ(StartLimited(RLIMIT_NOFILE, 4), 1);
+  EXPECT_EQ(read_file("err"), "kelo-basic: cannot start: eventfd: Too many open files\n");
+  EXPECT_EQ(read_file("out"), "");
+  // Room for the program, not for its thread's 16 MiB stack.
+  EXPECT_EQ(StartLimited(RLIMIT_AS, 8000 * 1024), 1);
+  EXPECT_EQ(read_file("err"), "kelo-basic: cannot start: the program thread: Resource temporarily unavailable\n");
+  EXPECT_EQ(read_file("out"), "");
+}
+
+// Output nobody can read ends the session, with status 1 and the reason on standard error:
+// a full disk, a pipe whose reader has gone (SIGPIPE is ignored, so the write says EPIPE), a
+// terminal that has gone.
+TEST_F(ProcessStart, OutputThatCannotBeWrittenEndsTheSessionWithOneLine) {
+  // Prints for ever: only the failed output can end it.
+  write_file("script", "10 PRINT 1\n20 GOTO 10\nRUN\n");
+
+  std::remove("err");
+  Timed ended = TimedShell("(KELO_HOST=stream timeout -s KILL 10 ./kelo-basic < script > /dev/full 2> err; "
+                           "echo $? > status)");
+  EXPECT_EQ(read_file("status"), "1\n");
+  EXPECT_LT(ended.seconds, 2.0);
+  EXPECT_EQ(read_file("err"), "kelo-basic: cannot write the output: No space left on device\n");
+
+  std::remove("err");
+  ended = TimedShell("(KELO_HOST=stream timeout -s KILL 10 ./kelo-basic < script 2> err; echo $? > status) | "
+                     "head -c 1 > out");
+  EXPECT_EQ(read_file("status"), "1\n");
+  EXPECT_LT(ended.seconds, 2.0);
+  EXPECT_EQ(read_file("out"), "K");  // the banner's first byte
+  EXPECT_EQ(read_file("err"), "kelo-basic: cannot write the output: Broken pipe\n");
+
+  // A terminal whose other side has closed answers every write with EIO.
+  int master = -1, slave = -1;
+  ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+  close(master);
+  std::remove("err");
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(open("script", O_RDONLY), STDIN_FILENO);
+    dup2(slave, STDOUT_FILENO);
+    dup2(open("err", O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
+    setenv("KELO_HOST", "stream", 1);
+    execl("./kelo-basic", "./kelo-basic", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(slave);
+  EXPECT_EQ(WaitUpTo2Seconds(pid), 1);
+  EXPECT_EQ(read_file("err"), "kelo-basic: cannot write the output: Input/output error\n");
+}
+
+}  // namespace
