@@ -52,6 +52,37 @@ TEST_F(FileOneInput, LineEndsAndEndOfFileByte) {
   }
 }
 
+// The file is read in pieces as its lines are taken: a line, a line end or a byte 26 that
+// falls where one piece ends and the next begins reads as anywhere else.
+TEST_F(FileOneInput, LinesAndLineEndsAcrossThePiecesOfALargeFile) {
+  const struct { const char* name; std::string tail; std::vector<std::string> after; } tails[] = {
+      {"CR LF", "\r\nB", {"B"}},
+      {"LF CR", "\n\rB", {"B"}},
+      {"CR CR", "\r\rB", {"", "B"}},
+      {"LF", "\nB\n", {"B"}},
+      {"byte 26", std::string("\x1a" "B\r\n"), {}},
+  };
+  for (size_t length = 65533; length <= 65538; ++length) {
+    for (const auto& t : tails) {
+      SCOPED_TRACE(std::string(t.name) + " after " + std::to_string(length) + " bytes");
+      const std::string first(length, 'a');
+      write_file("IN.TXT", first + t.tail);
+      FileOne file;
+      file.open("IN.TXT", FileMode::Input);
+      std::vector<std::string> expected{first};
+      expected.insert(expected.end(), t.after.begin(), t.after.end());
+      EXPECT_EQ(read_lines(file), expected);
+      EXPECT_TRUE(file.eof());
+    }
+  }
+  // A line of several pieces is taken whole.
+  const std::string long_line(300000, 'x');
+  write_file("IN.TXT", "A\r\n" + long_line + "\r\nB");
+  FileOne file;
+  file.open("IN.TXT", FileMode::Input);
+  EXPECT_EQ(read_lines(file), (std::vector<std::string>{"A", long_line, "B"}));
+}
+
 TEST_F(FileOneInput, NamesMatchWithoutRegardToCase) {
   std::filesystem::create_directory("Sub");
   write_file("Sub/Prog.Tib", "mixed");

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -359,6 +360,34 @@ TEST_F(SaveAndLoad, AFailedSaveLeavesTheOldFileAsItWas) {
   chmod(".", 0755);
   EXPECT_EQ(read_file("PROG.TIB"), "10 REM OLD\r\n");
   EXPECT_EQ(NamesHere(), std::vector<std::string>{"PROG.TIB"});
+}
+
+// The bytes this process has read so far (its reads of files, pipes and the like); -1 when
+// the system does not count them.
+long long BytesRead() {
+  std::ifstream counts("/proc/self/io");
+  for (std::string name; counts >> name;) {
+    long long value = 0;
+    counts >> value;
+    if (name == "rchar:") return value;
+  }
+  return -1;
+}
+
+TEST_F(SaveAndLoad, LoadReadsNoFurtherThanTheStoreTakes) {
+  std::string huge;
+  huge.reserve(60'000'000);
+  for (int n = 0; n < 10'000'000; ++n) huge += "1 REM\n";
+  write_file("HUGE.TIB", huge);
+  std::string().swap(huge);
+  Session session;
+  const long long before = BytesRead();
+  if (before < 0) GTEST_SKIP() << "the system does not count the bytes a process reads";
+  EXPECT_EQ(session.Run("LOAD HUGE"), "Error  9\n:");
+  const long long read = BytesRead() - before;
+  EXPECT_LT(read, 1'000'000) << "of 60,000,000 bytes";
+  EXPECT_EQ(session.Program().size(), 299u);
+  EXPECT_EQ(session.Run("SAVE COPY"), "[Ok]\n:");  // file 1 was let go
 }
 
 // Caps the size of files this process writes, so that a write fails as on a full disk.

@@ -65,19 +65,8 @@ uint32_t open_error_code(int error, const std::string& path) {
   }
 }
 
-// Reads the whole file; false when a read fails.
-bool read_all(int fd, std::string& contents) {
-  char buffer[65536];
-  for (;;) {
-    ssize_t count = read(fd, buffer, sizeof buffer);
-    if (count == 0) return true;
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    contents.append(buffer, static_cast<size_t>(count));
-  }
-}
+// Input is read in pieces of this size.
+constexpr size_t kReadChunk = 65536;
 
 }  // namespace
 
@@ -137,9 +126,10 @@ void FileOne::open(std::string_view name, FileMode mode) {
   if (mode_open_) throw HostError{55};
   refuse_nul(name);
   if (mode == FileMode::Input && is_in_memory(name)) {
-    contents_ = in_memory_->second;
-    contents_.resize(std::min(contents_.find(kEndOfFileByte), contents_.size()));
+    read_ = in_memory_->second;
+    read_.resize(std::min(read_.find(kEndOfFileByte), read_.size()));
     read_pos_ = 0;
+    in_ended_ = true;
   } else {
     std::string path = resolve_existing(host_path(name));
     if (mode == FileMode::Input) open_input(path);
@@ -166,15 +156,16 @@ bool FileOne::is_in_memory(std::string_view name) const {
 // Only a plain file is read: a pipe or a device (perhaps behind a link) would never end, and
 // opening a pipe without a writer would wait for good, so the open does not wait.
 void FileOne::open_input(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) throw HostError{open_error_code(errno, path)};
   struct stat info;
-  std::string contents;
-  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && read_all(fd, contents);
-  ::close(fd);
-  if (!ok) throw HostError{53};
-  contents.resize(std::min(contents.find(kEndOfFileByte), contents.size()));  // nothing after a 26 counts
-  contents_ = std::move(contents);
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    throw HostError{53};
+  }
+  in_ = fd;
+  in_ended_ = false;
+  read_.clear();
   read_pos_ = 0;
 }
 
@@ -187,24 +178,55 @@ void FileOne::open_output(const std::string& path) {
   out_ = std::make_unique<ReplacementFile>(path, target_exists ? info.st_mode : 0, target_exists);
 }
 
+// Whether a byte is left to take, reading the next piece of the file when the last is used up.
+bool FileOne::more_input() {
+  if (read_pos_ < read_.size()) return true;
+  if (in_ended_) return false;
+  read_.resize(kReadChunk);
+  read_pos_ = 0;
+  ssize_t count = 0;
+  do {
+    count = read(in_, read_.data(), read_.size());
+  } while (count < 0 && errno == EINTR);
+  if (count < 0) {
+    read_.clear();
+    throw HostError{75};
+  }
+  read_.resize(static_cast<size_t>(count));
+  const size_t end_byte = read_.find(kEndOfFileByte);
+  if (end_byte != std::string::npos) read_.resize(end_byte);  // nothing after a 26 counts
+  in_ended_ = count == 0 || end_byte != std::string::npos;
+  return !read_.empty();
+}
+
 void FileOne::line_input(std::string& target) {
   if (!mode_open_) throw HostError{52};
   if (mode_ != FileMode::Input) throw HostError{54};
-  if (read_pos_ >= contents_.size()) throw HostError{62};
-  size_t end = std::min(contents_.find_first_of("\r\n", read_pos_), contents_.size());
-  target.assign(contents_, read_pos_, end - read_pos_);
-  read_pos_ = end;
-  if (read_pos_ < contents_.size()) {
-    char first = contents_[read_pos_++];
-    char second = read_pos_ < contents_.size() ? contents_[read_pos_] : '\0';
-    if ((second == '\r' || second == '\n') && second != first) ++read_pos_;  // CR LF or LF CR: one line end
+  if (!more_input()) throw HostError{62};
+  target.clear();
+  for (;;) {
+    const size_t end = read_.find_first_of("\r\n", read_pos_);
+    if (end == std::string::npos) {  // the line goes on in the next piece, or the file ends it
+      target.append(read_, read_pos_);
+      read_pos_ = read_.size();
+      if (!more_input()) return;
+      continue;
+    }
+    target.append(read_, read_pos_, end - read_pos_);
+    const char first = read_[end];
+    read_pos_ = end + 1;
+    if (more_input()) {
+      const char second = read_[read_pos_];
+      if ((second == '\r' || second == '\n') && second != first) ++read_pos_;  // CR LF or LF CR: one line end
+    }
+    return;
   }
 }
 
 bool FileOne::eof() {
   if (!mode_open_) throw HostError{52};
   if (mode_ != FileMode::Input) throw HostError{54};
-  return read_pos_ >= contents_.size();
+  return !more_input();
 }
 
 void FileOne::print(std::string_view text) {
@@ -230,7 +252,10 @@ void FileOne::abandon() {
 
 void FileOne::reset() {
   mode_open_ = false;
-  std::string().swap(contents_);  // a large file's memory goes back at once
+  if (in_ >= 0) ::close(in_);
+  in_ = -1;
+  in_ended_ = false;
+  std::string().swap(read_);
   read_pos_ = 0;
   out_.reset();
 }
