@@ -7,11 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "platform/core/dir_listing.h"
@@ -28,99 +24,10 @@ void refuse_nul(std::string_view name) {
   if (name.find('\0') != std::string_view::npos) throw HostError{64};
 }
 
-// The temporary file of the save in progress, for a signal handler to remove: a fixed buffer
-// and a flag, nothing that allocates or locks. One save at a time: file 1 is the only file.
-char pending_path[PATH_MAX];
-std::atomic<int> pending_state{0};  // kNoPending, kWritingPending or kPending
-constexpr int kNoPending = 0;
-constexpr int kWritingPending = 1;
-constexpr int kPending = 2;
-static_assert(std::atomic<int>::is_always_lock_free, "read in a signal handler");
-
-void remember_pending(const std::string& path) {
-  // A front end that ends the process while a save is under way leaves nothing behind.
-  static const bool removed_at_exit = std::atexit(remove_pending_temporary_file) == 0;
-  (void)removed_at_exit;
-  if (path.size() >= sizeof pending_path) return;  // too long to record: the guard still removes it
-  int expected = kNoPending;
-  if (!pending_state.compare_exchange_strong(expected, kWritingPending)) return;
-  std::memcpy(pending_path, path.c_str(), path.size() + 1);
-  pending_state.store(kPending, std::memory_order_release);
-}
-
-void forget_pending(const std::string& path) {
-  if (pending_state.load(std::memory_order_acquire) == kPending && path == pending_path) {
-    pending_state.store(kNoPending, std::memory_order_release);
-  }
-}
-
-uint32_t open_error_code(int error, const std::string& path) {
-  switch (error) {
-    case ENOENT: return is_folder(parent_folder(path)) ? 53 : 76;
-    case ENOTDIR: return 76;
-    case EACCES:
-    case EPERM:
-    case EROFS: return 70;
-    default: return 53;
-  }
-}
-
 // Input is read in pieces of this size.
 constexpr size_t kReadChunk = 65536;
 
 }  // namespace
-
-void remove_pending_temporary_file() {
-  if (pending_state.load(std::memory_order_acquire) == kPending) unlink(pending_path);
-}
-
-ReplacementFile::ReplacementFile(const std::string& target, mode_t target_mode, bool target_exists)
-    : target_(target) {
-  std::string temp = target + ".~" + std::to_string(getpid());
-  int fd = -1;
-  for (int attempt = 0; fd < 0; ++attempt) {
-    std::string name = attempt == 0 ? temp : temp + "." + std::to_string(attempt);
-    fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) temp = name;
-    else if (errno != EEXIST || attempt == 99) throw HostError{open_error_code(errno, name)};
-  }
-  temp_ = temp;
-  remember_pending(temp_);
-  if (target_exists) fchmod(fd, target_mode & 07777);  // the replaced file keeps its permissions
-  out_ = fdopen(fd, "wb");
-  if (out_ == nullptr) {
-    ::close(fd);
-    unlink(temp_.c_str());
-    forget_pending(temp_);
-    throw HostError{53};
-  }
-}
-
-ReplacementFile::~ReplacementFile() {
-  if (out_ != nullptr) std::fclose(out_);
-  if (!committed_) unlink(temp_.c_str());
-  forget_pending(temp_);
-}
-
-void ReplacementFile::write(std::string_view bytes) {
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out_) == bytes.size() && std::fflush(out_) == 0;
-  if (!ok) throw HostError{75};
-}
-
-void ReplacementFile::commit() {
-  bool ok = std::fflush(out_) == 0 && fsync(fileno(out_)) == 0;
-  ok = std::fclose(out_) == 0 && ok;
-  out_ = nullptr;
-  if (!ok || std::rename(temp_.c_str(), target_.c_str()) != 0) throw HostError{75};  // the destructor removes it
-  committed_ = true;
-  // The rename itself reaches the disk only with the folder. A file system that cannot
-  // flush a folder has nothing to flush.
-  int folder = ::open(parent_folder(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder < 0) return;
-  ok = fsync(folder) == 0 || errno == EINVAL || errno == EROFS;
-  ::close(folder);
-  if (!ok) throw HostError{75};
-}
 
 void FileOne::open(std::string_view name, FileMode mode) {
   if (mode_open_) throw HostError{55};
@@ -170,13 +77,7 @@ void FileOne::open_input(const std::string& path) {
 }
 
 // The target is replaced only at close(), so a failed or abandoned save leaves it intact.
-void FileOne::open_output(const std::string& path) {
-  struct stat info;
-  bool target_exists = stat(path.c_str(), &info) == 0;
-  if (target_exists && !S_ISREG(info.st_mode)) throw HostError{53};
-  if (target_exists && access(path.c_str(), W_OK) != 0) throw HostError{open_error_code(errno, path)};
-  out_ = std::make_unique<ReplacementFile>(path, target_exists ? info.st_mode : 0, target_exists);
-}
+void FileOne::open_output(const std::string& path) { out_ = std::make_unique<ReplacementFile>(path); }
 
 // Whether a byte is left to take, reading the next piece of the file when the last is used up.
 bool FileOne::more_input() {

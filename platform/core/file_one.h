@@ -1,40 +1,14 @@
 // File number 1: the one text file that the interpreter opens, with its error numbers.
 #pragma once
-#include <sys/types.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/core/replacement_file.h"
+
 enum class FileMode { Input, Output };
-
-// The new contents of an output file, written to a temporary file beside its target. Only
-// commit() puts it in the target's place; every other way out (a host error, abandon, a close
-// of the program, the destructor) removes it, and so can a signal handler, through
-// remove_pending_temporary_file().
-class ReplacementFile {
- public:
-  // Creates the temporary file; 53, 70 or 76 as open() would raise them.
-  ReplacementFile(const std::string& target, mode_t target_mode, bool target_exists);
-  ~ReplacementFile();
-  ReplacementFile(const ReplacementFile&) = delete;
-  ReplacementFile& operator=(const ReplacementFile&) = delete;
-
-  void write(std::string_view bytes);  // 75 when the write fails (a full disk)
-  // Flushes the file to the disk, renames it over the target and flushes the folder, so that
-  // after a power cut the target is either the old file or the new one, whole. 75 on failure,
-  // and the target stays as it was.
-  void commit();
-
- private:
-  std::FILE* out_ = nullptr;
-  std::string target_;
-  std::string temp_;
-  bool committed_ = false;
-};
 
 class FileOne {
  public:
@@ -43,17 +17,17 @@ class FileOne {
   FileOne(const FileOne&) = delete;
   FileOne& operator=(const FileOne&) = delete;
 
-  // 55 when already open; 64 for a name holding a NUL byte; input: 53 missing, 76 missing
-  // folder, 70 refused. A "\" in the name is the folder separator. Input names match
+  // 55 when already open; 64 for a name holding a NUL byte or too long; input: 53 missing, 76
+  // missing folder, 70 refused. A "\" in the name is the folder separator. Input names match
   // without regard to case. Output goes to a ReplacementFile, which close() commits.
   void open(std::string_view name, FileMode mode);
   // An input file is read as its lines are taken, so that a reader who stops early never holds
   // the rest. 52 not open, 62 nothing left, 75 a read that fails.
   void line_input(std::string& target);
   bool eof();  // 52 not open, 75 a read that fails
-  void print(std::string_view text);     // 52 not open, 54 not output, 75 failed write
-  void close();                          // commits an output file; nothing when not open
-  void abandon();                        // closes without committing an output file
+  void print(std::string_view text);  // 52 not open, 54 not output, 75 failed write
+  void close();                       // commits an output file; nothing when not open
+  void abandon();                     // closes without committing an output file
   bool is_open() const { return mode_open_; }
 
   // A file that lives in memory only (the listing of FILES): input opens of `name` read it,
@@ -82,7 +56,3 @@ class FileOne {
 // Deletes every matching file that is not a folder (* and ? allowed); 53 when none, 64 for
 // a name holding a NUL byte.
 void delete_file(std::string_view name);
-// Removes the temporary file of a save in progress, if any. Async-signal-safe: the signal
-// handlers of the front ends call it before they end the process (_exit and signals skip the
-// exit handlers); a normal exit of the process runs it by itself.
-void remove_pending_temporary_file();
