@@ -421,9 +421,12 @@ TEST_F(ProgramSession, AKillAtAnyMomentOfASaveLeavesTheOldProgramOrTheNewOne) {
     std::string script = round % 2 == 0 ? "LOAD B\n" : "LOAD A\n";
     for (int save = 0; save < 2000; ++save) script += "SAVE PROG\n";
     write_file("script", script);
-    const int delay_ms = 20 + static_cast<int>(random() % 80);
-    const int status = shell("./kelo-basic < script > out 2> err & pid=$!; sleep 0." +
-                             std::to_string(1000 + delay_ms).substr(1) + "; kill -9 $pid; wait $pid");
+    // The kill comes at a random moment once the first save has replaced the file (a new inode).
+    const int delay_ms = static_cast<int>(random() % 40);
+    const int status = shell(
+        "old=$(stat -c %i PROG.TIB); ./kelo-basic < script > out 2> err & pid=$!; "
+        "for i in $(seq 1000); do [ \"$(stat -c %i PROG.TIB)\" != \"$old\" ] && break; sleep 0.01; done; "
+        "sleep 0." + std::to_string(1000 + delay_ms).substr(1) + "; kill -9 $pid; wait $pid");
     killed += status == 137;
     const std::string now = read_file("PROG.TIB");
     EXPECT_TRUE(now == programs[0] || now == programs[1]) << now.size() << " bytes";
