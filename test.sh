@@ -26,3 +26,6 @@ TSAN_OPTIONS="suppressions=$PWD/tests/window/tsan.supp halt_on_error=1" \
 KELO_JOBS="$jobs" tools/static_checks.sh
 # Every kept fuzz regression input runs again, then each fuzz target runs for a short while.
 KELO_JOBS="$jobs" fuzz/run.sh --smoke
+# The same stage from a copy of the checkout in a folder that only root may enter (a clone in
+# root's home): as root the fuzzers run as the user nobody.
+KELO_JOBS="$jobs" fuzz/private_folder_test.sh

@@ -54,8 +54,7 @@ inline void EmptyScratchFolder() {
 }
 
 // What a session may leave behind: files that SAVE named by its rule, which always puts
-// ".TIB" in the name. (A temporary file left over cannot be told from a name like it that
-// SAVE was given; the tests see to those.)
+// ".TIB" in the name. A temporary file of a save left over breaks the rule too.
 inline void CheckScratchFolder() {
   for (const auto& entry : std::filesystem::directory_iterator(ScratchFolder())) {
     const std::string name = entry.path().filename().string();

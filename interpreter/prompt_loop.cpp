@@ -131,7 +131,7 @@ Continuation Interpreter::Dispatch(Keyword keyword) {
     case Keyword::kRem: return ExecRem();
     case Keyword::kInput: return ExecInput();
     case Keyword::kPrint: return ExecPrint();
-    case Keyword::kPoke: return ExecPoke();
+    case Keyword::kPoke:
     case Keyword::kVpoke: return ExecPoke();
     case Keyword::kClear: return ExecClear();
     case Keyword::kRun: return ExecRun();

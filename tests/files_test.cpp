@@ -52,6 +52,37 @@ TEST_F(FileOneInput, LineEndsAndEndOfFileByte) {
   }
 }
 
+// The file is read in pieces as its lines are taken: a line, a line end or a byte 26 that
+// falls where one piece ends and the next begins reads as anywhere else.
+TEST_F(FileOneInput, LinesAndLineEndsAcrossThePiecesOfALargeFile) {
+  const struct { const char* name; std::string tail; std::vector<std::string> after; } tails[] = {
+      {"CR LF", "\r\nB", {"B"}},
+      {"LF CR", "\n\rB", {"B"}},
+      {"CR CR", "\r\rB", {"", "B"}},
+      {"LF", "\nB\n", {"B"}},
+      {"byte 26", std::string("\x1a" "B\r\n"), {}},
+  };
+  for (size_t length = 65533; length <= 65538; ++length) {
+    for (const auto& t : tails) {
+      SCOPED_TRACE(std::string(t.name) + " after " + std::to_string(length) + " bytes");
+      const std::string first(length, 'a');
+      write_file("IN.TXT", first + t.tail);
+      FileOne file;
+      file.open("IN.TXT", FileMode::Input);
+      std::vector<std::string> expected{first};
+      expected.insert(expected.end(), t.after.begin(), t.after.end());
+      EXPECT_EQ(read_lines(file), expected);
+      EXPECT_TRUE(file.eof());
+    }
+  }
+  // A line of several pieces is taken whole.
+  const std::string long_line(300000, 'x');
+  write_file("IN.TXT", "A\r\n" + long_line + "\r\nB");
+  FileOne file;
+  file.open("IN.TXT", FileMode::Input);
+  EXPECT_EQ(read_lines(file), (std::vector<std::string>{"A", long_line, "B"}));
+}
+
 TEST_F(FileOneInput, NamesMatchWithoutRegardToCase) {
   std::filesystem::create_directory("Sub");
   write_file("Sub/Prog.Tib", "mixed");
@@ -125,17 +156,53 @@ TEST_F(FileOneInput, RefusedAccessIsPermissionDenied) {
 
 using FileOneOutput = ScratchFolder;
 
+// The new text waits in a file without a name, so nothing of the save shows in the folder
+// until it takes the old file's place.
 TEST_F(FileOneOutput, WritesBesideTheTargetAndReplacesItAtClose) {
   write_file("OUT.TIB", "old contents");
+  chmod("OUT.TIB", 0640);
   FileOne file;
   file.open("OUT.TIB", FileMode::Output);
   file.print("10 PRINT 1");
   file.print("");
   EXPECT_EQ(read_file("OUT.TIB"), "old contents");  // untouched until close
-  EXPECT_EQ(names_here().size(), 2u);                // the target and its temporary
+  EXPECT_EQ(names_here(), std::vector<std::string>{"OUT.TIB"});
   file.close();
   EXPECT_EQ(read_file("OUT.TIB"), "10 PRINT 1\r\n\r\n");
   EXPECT_EQ(names_here(), std::vector<std::string>{"OUT.TIB"});
+  struct stat info;
+  ASSERT_EQ(stat("OUT.TIB", &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);  // the replaced file's mode stays
+}
+
+// Where the file system has no unnamed files: a named temporary of a short fixed pattern,
+// whatever the length of the file's own name.
+TEST_F(FileOneOutput, ANamedTemporaryWhereTheFileSystemHasNoUnnamedOnes) {
+  const std::string temporary = ".kelo-" + std::to_string(getpid()) + ".tmp";
+  for (const std::string& name : {std::string("OUT.TIB"), std::string(251, 'L') + ".TIB"}) {
+    SCOPED_TRACE(name.size());
+    write_file(name, "old contents");
+    chmod(name.c_str(), 0604);
+    {
+      ReplacementFile out(name, Temporary::Named);
+      out.write("new contents");
+      EXPECT_EQ(read_file(name), "old contents");
+      EXPECT_EQ(names_here(), (std::vector<std::string>{temporary, name}));
+      out.commit();
+    }
+    EXPECT_EQ(read_file(name), "new contents");
+    EXPECT_EQ(names_here(), std::vector<std::string>{name});
+    struct stat info;
+    ASSERT_EQ(stat(name.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0604u);
+    {
+      ReplacementFile out(name, Temporary::Named);
+      out.write("lost");
+    }  // not committed
+    EXPECT_EQ(read_file(name), "new contents");
+    EXPECT_EQ(names_here(), std::vector<std::string>{name});
+    std::filesystem::remove(name);
+  }
 }
 
 TEST_F(FileOneOutput, EmptyFileAndCaseInsensitiveNames) {
@@ -172,6 +239,11 @@ TEST_F(FileOneOutput, ErrorNumbers) {
   FileOne file;
   EXPECT_EQ(host_error_of([&] { file.open("nofolder\\x.tib", FileMode::Output); }), 76u);
   EXPECT_EQ(host_error_of([&] { file.open("folder", FileMode::Output); }), 53u);
+  // A name longer than the file system takes is a bad file name, as is a path too long.
+  EXPECT_EQ(host_error_of([&] { file.open(std::string(256, 'N'), FileMode::Output); }), 64u);
+  EXPECT_EQ(host_error_of([&] { file.open(std::string(256, 'N'), FileMode::Input); }), 64u);
+  EXPECT_EQ(host_error_of([&] { file.open("folder\\" + std::string(300, 'N'), FileMode::Output); }), 64u);
+  EXPECT_EQ(names_here(), std::vector<std::string>{"folder"});
   file.open("OUT.TIB", FileMode::Output);
   std::string line;
   EXPECT_EQ(host_error_of([&] { file.line_input(line); }), 54u);
@@ -179,13 +251,24 @@ TEST_F(FileOneOutput, ErrorNumbers) {
 }
 
 TEST_F(FileOneOutput, FailedCommitRaises75AndLeavesNoTemporary) {
+  for (Temporary kind : {Temporary::Unnamed, Temporary::Named}) {
+    {
+      ReplacementFile out("OUT.TIB", kind);
+      out.write("text");
+      std::filesystem::create_directory("OUT.TIB");  // a folder took the name meanwhile: no rename over it
+      EXPECT_EQ(host_error_of([&] { out.commit(); }), 75u);
+    }
+    EXPECT_EQ(names_here(), std::vector<std::string>{"OUT.TIB"});
+    EXPECT_TRUE(std::filesystem::is_empty("OUT.TIB"));
+    std::filesystem::remove("OUT.TIB");
+  }
   FileOne file;
   file.open("OUT.TIB", FileMode::Output);
   file.print("text");
-  for (const std::string& name : names_here()) std::filesystem::remove(name);  // the temporary vanishes
+  std::filesystem::create_directory("OUT.TIB");
   EXPECT_EQ(host_error_of([&] { file.close(); }), 75u);
   EXPECT_FALSE(file.is_open());
-  EXPECT_TRUE(names_here().empty());
+  EXPECT_EQ(names_here(), std::vector<std::string>{"OUT.TIB"});
 }
 
 using DeleteFile = ScratchFolder;

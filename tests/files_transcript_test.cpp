@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iostream>
 #include <map>
+#include <random>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -267,12 +269,14 @@ TEST_F(ProgramSession, AProgramSavedInOneSessionRunsAtTheStartOfTheNext) {
   EXPECT_EQ(names_here(), (std::vector<std::string>{"GAME.TIB", "err", "kelo-basic", "out", "script"}));
 }
 
-TEST_F(ProgramSession, ASaveIntoAReadOnlyFolderLeavesTheOldFileIntact) {
+// Where the folder may not be written but the file may, the file is rewritten: a save that
+// fails there is worse than one that is not whole at every moment.
+TEST_F(ProgramSession, ASaveIntoAReadOnlyFolderRewritesAWritableFileAndMakesNoOther) {
   write_file("OLD.TIB", "10 REM OLD\r\n");
-  write_file("script", "10 PRINT 1\nSAVE OLD\nSAVE NEW\nFILES *.TIB\nLOAD OLD\nLIST\n");
+  write_file("script", "10 PRINT 1\nSAVE OLD\nSAVE NEW\nFILES *.TIB\nNEW\nLOAD OLD\nLIST\n");
   write_file("out", "");  // the caller's redirections need them when the folder is read-only
   write_file("err", "");
-  // The folder alone must stop the save: the old file itself may be written by anyone.
+  // The folder alone must refuse the new file: the old file may be written by anyone.
   chmod((folder_ / "OLD.TIB").c_str(), 0666);
   std::string prefix;
   if (geteuid() == 0) {
@@ -288,12 +292,49 @@ TEST_F(ProgramSession, ASaveIntoAReadOnlyFolderLeavesTheOldFileIntact) {
   ASSERT_EQ(outcome.status, 0) << read_file("err");
   // The listing needs no room on the disk: FILES works in a folder it cannot write.
   EXPECT_EQ(outcome.output,
-            Lines(WithBanner({": 10 PRINT 1", ": SAVE OLD", "Error  70", ": SAVE NEW", "Error  70", ": FILES *.TIB", "",
+            Lines(WithBanner({": 10 PRINT 1", ": SAVE OLD", "[Ok]", ": SAVE NEW", "Error  70", ": FILES *.TIB", "",
                               " Directory of " + folder_.string(), "", "OLD.TIB",
-                              "               1 File(s)             12 bytes", "", ": LOAD OLD", "[Ok]", ": LIST",
-                              "10 REM OLD", "Listed 1 lines", ":"})));
-  EXPECT_EQ(read_file("OLD.TIB"), "10 REM OLD\r\n");
+                              "               1 File(s)             12 bytes", "", ": NEW", ": LOAD OLD", "[Ok]",
+                              ": LIST", "10 PRINT 1", "Listed 1 lines", ":"})));
+  EXPECT_EQ(read_file("OLD.TIB"), "10 PRINT 1\r\n");
   EXPECT_EQ(names_here(), before);
+  struct stat info;
+  ASSERT_EQ(stat("OLD.TIB", &info), 0);
+  EXPECT_EQ(info.st_uid, 0u + geteuid());  // still the owner's, not the saver's
+}
+
+// Another user's links and files in a folder such as /tmp, where anyone may put them: SAVE
+// follows no link of a stranger's and writes into no stranger's file there.
+TEST_F(ProgramSession, ASaveIntoASharedStickyFolderLeavesWhatAStrangerPutThereAlone) {
+  if (geteuid() != 0) GTEST_SKIP() << "two other users are needed: run as root";
+  constexpr int kSaver = 65534, kStranger = 65533;
+  chmod(folder_.c_str(), 0755);
+  std::filesystem::create_directory("tmp");
+  chmod("tmp", 01777);
+  std::filesystem::create_directory("home");
+  write_file("home/GAME.TIB", "10 REM THE SAVERS GAME\r\n");
+  ASSERT_EQ(chown("home", kSaver, kSaver), 0);
+  ASSERT_EQ(chown("home/GAME.TIB", kSaver, kSaver), 0);
+  // The stranger's trap: a link to the saver's own program, and a file anyone may write.
+  std::filesystem::create_symlink(folder_ / "home" / "GAME.TIB", "tmp/PROG.TIB");
+  ASSERT_EQ(lchown("tmp/PROG.TIB", kStranger, kStranger), 0);
+  write_file("tmp/OPEN.TIB", "10 REM THE STRANGERS\r\n");
+  ASSERT_EQ(chown("tmp/OPEN.TIB", kStranger, kStranger), 0);
+  chmod("tmp/OPEN.TIB", 0666);
+  // The saver's own link there is followed.
+  std::filesystem::create_symlink(folder_ / "home" / "GAME.TIB", "tmp/MINE.TIB");
+  ASSERT_EQ(lchown("tmp/MINE.TIB", kSaver, kSaver), 0);
+
+  const Outcome outcome = run("10 REM NEW\nSAVE TMP\\PROG\nSAVE TMP\\OPEN\nSAVE TMP\\MINE\n",
+                              {.prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups"});
+  ASSERT_EQ(outcome.status, 0) << read_file("err");
+  EXPECT_EQ(outcome.output, Lines(WithBanner({": 10 REM NEW", ": SAVE TMP\\PROG", "Error  70", ": SAVE TMP\\OPEN",
+                                              "Error  70", ": SAVE TMP\\MINE", "[Ok]", ":"})));
+  EXPECT_EQ(read_file("tmp/OPEN.TIB"), "10 REM THE STRANGERS\r\n");
+  EXPECT_EQ(read_file("home/GAME.TIB"), "10 REM NEW\r\n");  // through the saver's own link only
+  EXPECT_EQ(names_in("tmp"), (std::vector<std::string>{"MINE.TIB", "OPEN.TIB", "PROG.TIB"}));
+  EXPECT_TRUE(std::filesystem::is_symlink("tmp/PROG.TIB"));
+  EXPECT_TRUE(std::filesystem::is_symlink("tmp/MINE.TIB"));
 }
 
 // The system calls of a SAVE, in order: the new file must reach the disk before it takes the
@@ -305,37 +346,41 @@ TEST_F(ProgramSession, SaveReachesTheDiskBeforeTheRenameAndTheFolderAfter) {
   const Outcome outcome =
       run("10 PRINT 1\nSAVE PROG\n",
           {.prefix = "ASAN_OPTIONS=detect_leaks=0 "  // the leak check cannot stop a traced process
-                     "strace -f -e trace=openat,fsync,close,rename,renameat,renameat2 -o " + (folder_ / "trace").string()});
+                     "strace -f -e trace=openat,fsync,close,linkat,rename,renameat,renameat2 -o " +
+                     (folder_ / "trace").string()});
   ASSERT_EQ(outcome.status, 0);
   EXPECT_EQ(read_file("PROG.TIB"), "10 PRINT 1\r\n");
 
-  // Each call reduced to a step: "open temp", "fsync temp", "close temp", "rename", "open folder", ...
-  const std::regex open_call(R"re(openat\(AT_FDCWD, "([^"]*)".*\) = (\d+))re");
+  // Each call reduced to a step: "open temp", "fsync temp", "link temp", "rename", "open folder", ...
+  const std::regex open_call(R"re(openat\(\d+, "\.", ([A-Z_|]*).*\) = (\d+))re");
   const std::regex fd_call(R"re((fsync|close)\((\d+)\))re");
-  const std::regex rename_call(R"re(rename\w*\(.*"(PROG\.TIB\.~\d+)".*"PROG\.TIB"\) = 0)re");
+  const std::regex link_call(R"re(linkat\(AT_FDCWD, "/proc/self/fd/\d+", \d+, "(\.kelo-\d+\.tmp)".*\) = 0)re");
+  const std::regex rename_call(R"re(rename\w*\(\d+, "\.kelo-\d+\.tmp", \d+, "PROG\.TIB"\) = 0)re");
   std::map<std::string, std::string> fd_names;
   std::vector<std::string> steps;
   std::istringstream trace(read_file("trace"));
   for (std::string line; std::getline(trace, line);) {
     std::smatch match;
     if (std::regex_search(line, match, open_call)) {
-      const std::string name = match[1] == "." ? "folder" : match[1].str().find(".~") != std::string::npos ? "temp" : "";
+      const std::string name = match[1].str().find("O_TMPFILE") != std::string::npos ? "temp" : "folder";
       fd_names[match[2]] = name;
-      if (!name.empty()) steps.push_back("open " + name);
+      steps.push_back("open " + name);
     } else if (std::regex_search(line, match, fd_call)) {
       const std::string& name = fd_names[match[2]];
       if (!name.empty()) steps.push_back(match[1].str() + " " + name);
       if (match[1] == "close") fd_names.erase(match[2]);
+    } else if (std::regex_search(line, link_call)) {
+      steps.push_back("link temp");
     } else if (std::regex_search(line, rename_call)) {
       steps.push_back("rename");
     }
   }
-  // The folder may be opened before, to look the name up; what counts starts with the temporary file.
+  // The folder is read before, for temporaries left behind; what counts starts with the new file.
   const auto first = std::find(steps.begin(), steps.end(), "open temp");
   ASSERT_NE(first, steps.end()) << read_file("trace");
   EXPECT_EQ(std::vector<std::string>(first, steps.end()),
-            (std::vector<std::string>{"open temp", "fsync temp", "close temp", "rename", "open folder", "fsync folder",
-                                      "close folder"}));
+            (std::vector<std::string>{"open temp", "fsync temp", "link temp", "rename", "open folder", "fsync folder",
+                                      "close folder", "close temp"}));
 }
 
 // A user who presses Ctrl+C twice while a SAVE is under way: the process ends at once, and the
@@ -344,15 +389,65 @@ TEST_F(ProgramSession, ASecondCtrlCDuringASaveLeavesTheOldFileAndNoTemporary) {
   if (shell("strace -o /dev/null true 2>/dev/null") != 0) GTEST_SKIP() << "strace cannot trace here";
   write_file("PROG.TIB", "10 REM OLD\r\n");
   write_file("script", "10 PRINT 1\nSAVE PROG\n");
-  // The save's flush to the disk is held up for 5 s; the temporary file's name gives the process.
+  // The save's flush to the disk is held up for 5 s; the trace shows when the save has begun.
   const int status = shell(
-      "ASAN_OPTIONS=detect_leaks=0 strace -f -o /dev/null -e trace=fsync -e inject=fsync:delay_enter=5000000 "
+      "ASAN_OPTIONS=detect_leaks=0 strace -f -o trace -e trace=openat,fsync -e inject=fsync:delay_enter=5000000 "
       "./kelo-basic < script > out 2> err & "
-      "for i in $(seq 100); do t=$(ls PROG.TIB.~* 2>/dev/null) && break; sleep 0.1; done; "
-      "pid=${t##*.~}; kill -INT \"$pid\"; sleep 0.3; kill -INT \"$pid\"; wait $!");
+      "for i in $(seq 100); do grep -q O_TMPFILE trace && break; sleep 0.1; done; "
+      "pid=$(pgrep -P $! kelo-basic); kill -INT \"$pid\"; sleep 0.3; kill -INT \"$pid\"; wait $!");
   EXPECT_EQ(status, 130) << read_file("err");
   EXPECT_EQ(read_file("PROG.TIB"), "10 REM OLD\r\n");
-  EXPECT_EQ(names_here(), (std::vector<std::string>{"PROG.TIB", "err", "kelo-basic", "out", "script"}));
+  EXPECT_EQ(names_here(), (std::vector<std::string>{"PROG.TIB", "err", "kelo-basic", "out", "script", "trace"}));
+}
+
+// kill -9 or a power cut at any moment of a SAVE: the file is the old program or the new one,
+// whole, and nothing else is left that the next SAVE does not remove.
+TEST_F(ProgramSession, AKillAtAnyMomentOfASaveLeavesTheOldProgramOrTheNewOne) {
+  std::string programs[2];
+  for (int n = 1; n <= 299; ++n) {
+    programs[0] += std::to_string(n) + " REM " + std::string(100, 'a') + "\r\n";
+    programs[1] += std::to_string(n) + " REM " + std::string(120, 'b') + "\r\n";
+  }
+  write_file("A.TIB", programs[0]);
+  write_file("B.TIB", programs[1]);
+  write_file("PROG.TIB", programs[0]);
+  const std::vector<std::string> own = {"A.TIB", "B.TIB", "PROG.TIB", "err", "kelo-basic", "out", "script"};
+  std::mt19937 random(15);
+  int killed = 0;
+  int left = 0;
+  for (int round = 0; round < 50; ++round) {
+    SCOPED_TRACE(round);
+    // Nearly all of the session is spent saving.
+    std::string script = round % 2 == 0 ? "LOAD B\n" : "LOAD A\n";
+    for (int save = 0; save < 2000; ++save) script += "SAVE PROG\n";
+    write_file("script", script);
+    // The kill comes at a random moment once the first save has replaced the file (a new inode).
+    const int delay_ms = static_cast<int>(random() % 40);
+    const int status = shell(
+        "old=$(stat -c %i PROG.TIB); ./kelo-basic < script > out 2> err & pid=$!; "
+        "for i in $(seq 1000); do [ \"$(stat -c %i PROG.TIB)\" != \"$old\" ] && break; sleep 0.01; done; "
+        "sleep 0." + std::to_string(1000 + delay_ms).substr(1) + "; kill -9 $pid; wait $pid");
+    killed += status == 137;
+    const std::string now = read_file("PROG.TIB");
+    EXPECT_TRUE(now == programs[0] || now == programs[1]) << now.size() << " bytes";
+    std::vector<std::string> names = names_here();
+    // At most the temporary that this kill cut short between its two renames.
+    const auto temporary = std::find_if(names.begin(), names.end(), [](const std::string& name) {
+      return name.starts_with(".kelo-");
+    });
+    if (temporary != names.end()) {
+      left += 1;
+      names.erase(temporary);
+    }
+    EXPECT_EQ(names, own);
+  }
+  EXPECT_GE(killed, 45) << "the kills must come while the session saves";
+  // The next SAVE removes what a kill left, and FILES shows the program files alone.
+  const Outcome outcome = run("LOAD PROG\nSAVE PROG\nFILES\n");
+  ASSERT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.output.find(".kelo-"), std::string::npos) << outcome.output;
+  EXPECT_EQ(names_here(), own);
+  std::cout << "[ kills ] " << killed << " of 50 during a session, " << left << " left a temporary\n";
 }
 
 }  // namespace

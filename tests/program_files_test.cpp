@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,28 @@ TEST_F(ProgramFileName, SaveFindsAFolderWhateverItsCase) {
   EXPECT_EQ(session.Run("SAVE games\\b"), "[Ok]\n:");
   EXPECT_EQ(read_file("games/B.TIB"), "10 REM X\r\n");
   EXPECT_EQ(session.Run("LOAD games\\b"), "[Ok]\n:");
+}
+
+// The file system's limit on a name is the only one: 255 bytes here. A longer name, which only
+// a loaded line can hold (a typed line has at most 255 characters), is a bad file name.
+TEST_F(ProgramFileName, NamesAsLongAsTheFileSystemTakesAndNoLonger) {
+  const std::string typed(246, 'T');  // 250 with ".TIB"
+  const std::string longest(251, 'L');
+  const std::string too_long(252, 'X');
+  const std::string far_too_long(296, 'Y');
+  write_file("RUNS.TIB", "10 SAVE " + longest + "\r\n20 SAVE " + too_long + "\r\n30 SAVE " + far_too_long +
+                             "\r\n40 LOAD " + far_too_long + "\r\n");
+  Session session;
+  EXPECT_EQ(session.Run("LOAD RUNS"), "[Ok]\n:");
+  EXPECT_EQ(session.Run("SAVE " + typed), "[Ok]\n:");
+  EXPECT_EQ(read_file(typed + ".TIB"), read_file("RUNS.TIB"));
+  EXPECT_EQ(session.Run("RUN"), "[Ok]\nError  64\n:");
+  EXPECT_EQ(read_file(longest + ".TIB"), read_file("RUNS.TIB"));
+  EXPECT_EQ(session.Run("GOTO 30"), "Error  64\n:");
+  EXPECT_EQ(session.Run("GOTO 40"), "Error  64\n:");
+  EXPECT_EQ(NamesHere(), (std::vector<std::string>{longest + ".TIB", "RUNS.TIB", typed + ".TIB"}));
+  EXPECT_EQ(session.Run("LOAD " + typed), "[Ok]\n:");
+  EXPECT_EQ(session.Program().size(), 4u);
 }
 
 using SaveAndLoad = ScratchFolder;
@@ -345,20 +368,56 @@ TEST_F(SaveAndLoad, ANulInALoadedNameIsError64AndTouchesNoFile) {
   EXPECT_EQ(NamesHere(), (std::vector<std::string>{"EVIL.TIB", "SECRET.TXT"}));
 }
 
-TEST_F(SaveAndLoad, AFailedSaveLeavesTheOldFileAsItWas) {
+// A failed save there is worse than one that is not whole at every moment.
+TEST_F(SaveAndLoad, AWritableFileInAFolderThatCannotBeWrittenIsRewrittenInPlace) {
   if (geteuid() == 0) GTEST_SKIP() << "folder permissions do not stop root; the transcript test covers it";
-  write_file("PROG.TIB", "10 REM OLD\r\n");
+  write_file("PROG.TIB", "10 REM OLD, AND LONGER THAN THE NEW TEXT\r\n");
   chmod("PROG.TIB", 0666);
+  struct stat before;
+  ASSERT_EQ(stat("PROG.TIB", &before), 0);
   chmod(".", 0555);
   Session session;
   session.Run("10 REM NEW");
-  EXPECT_EQ(session.Run("SAVE PROG"), "Error  70\n:");
+  EXPECT_EQ(session.Run("SAVE PROG"), "[Ok]\n:");
+  EXPECT_EQ(session.Run("SAVE OTHER"), "Error  70\n:");  // a new file cannot be made
   EXPECT_EQ(session.Run("SAVE OTHER"), "Error  70\n:");  // not 55: file 1 was closed
+  EXPECT_EQ(session.Run("NEW"), ":");
   EXPECT_EQ(session.Run("LOAD PROG"), "[Ok]\n:");
-  EXPECT_EQ(session.Program(), std::vector<std::string>{"10 REM OLD"});
+  EXPECT_EQ(session.Program(), std::vector<std::string>{"10 REM NEW"});
   chmod(".", 0755);
-  EXPECT_EQ(read_file("PROG.TIB"), "10 REM OLD\r\n");
+  EXPECT_EQ(read_file("PROG.TIB"), "10 REM NEW\r\n");
   EXPECT_EQ(NamesHere(), std::vector<std::string>{"PROG.TIB"});
+  struct stat after;
+  ASSERT_EQ(stat("PROG.TIB", &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);  // the same file
+}
+
+// The bytes this process has read so far (its reads of files, pipes and the like); -1 when
+// the system does not count them.
+long long BytesRead() {
+  std::ifstream counts("/proc/self/io");
+  for (std::string name; counts >> name;) {
+    long long value = 0;
+    counts >> value;
+    if (name == "rchar:") return value;
+  }
+  return -1;
+}
+
+TEST_F(SaveAndLoad, LoadReadsNoFurtherThanTheStoreTakes) {
+  std::string huge;
+  huge.reserve(60'000'000);
+  for (int n = 0; n < 10'000'000; ++n) huge += "1 REM\n";
+  write_file("HUGE.TIB", huge);
+  std::string().swap(huge);
+  Session session;
+  const long long before = BytesRead();
+  if (before < 0) GTEST_SKIP() << "the system does not count the bytes a process reads";
+  EXPECT_EQ(session.Run("LOAD HUGE"), "Error  9\n:");
+  const long long read = BytesRead() - before;
+  EXPECT_LT(read, 1'000'000) << "of 60,000,000 bytes";
+  EXPECT_EQ(session.Program().size(), 299u);
+  EXPECT_EQ(session.Run("SAVE COPY"), "[Ok]\n:");  // file 1 was let go
 }
 
 // Caps the size of files this process writes, so that a write fails as on a full disk.
@@ -397,6 +456,124 @@ TEST_F(SaveAndLoad, AWriteThatFailsLeavesTheOldFileAndPrintsNoOk) {
   std::string expected;
   for (const std::string& line : session.Program()) expected += line + "\r\n";
   EXPECT_EQ(read_file("PROG.TIB"), expected);
+}
+
+using SaveOntoWhatIsThere = ScratchFolder;
+
+struct stat StatOf(const std::string& path) {
+  struct stat info = {};
+  EXPECT_EQ(lstat(path.c_str(), &info), 0) << path;
+  return info;
+}
+
+TEST_F(SaveOntoWhatIsThere, ALinkIsFollowedToItsFileAndStaysALink) {
+  std::filesystem::create_directory("real");
+  write_file("real/REAL.TIB", "10 REM OLD\r\n");
+  chmod("real/REAL.TIB", 0640);
+  std::filesystem::create_symlink("real/REAL.TIB", "PROG.TIB");
+  std::filesystem::create_symlink("PROG.TIB", "CHAIN.TIB");                      // a link to a link
+  std::filesystem::create_symlink(folder_ / "real" / "NEW.TIB", "DANGLING.TIB");  // to no file yet
+  std::filesystem::create_symlink("LOOP.TIB", "LOOP.TIB");
+  const struct { const char* save; const char* file; const char* shows; } cases[] = {
+      {"PROG", "real/REAL.TIB", "[Ok]\n:"},
+      {"CHAIN", "real/REAL.TIB", "[Ok]\n:"},
+      {"DANGLING", "real/NEW.TIB", "[Ok]\n:"},
+      {"LOOP", nullptr, "#Err: File LOOP.TIB not found\n:"},
+  };
+  Session session;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.save);
+    session.Run(std::string("10 REM ") + c.save);
+    EXPECT_EQ(session.Run(std::string("SAVE ") + c.save), c.shows);
+    if (c.file != nullptr) {
+      EXPECT_EQ(read_file(c.file), std::string("10 REM ") + c.save + "\r\n");
+    }
+  }
+  for (const char* link : {"PROG.TIB", "CHAIN.TIB", "DANGLING.TIB", "LOOP.TIB"}) {
+    EXPECT_TRUE(std::filesystem::is_symlink(link)) << link;
+  }
+  EXPECT_EQ(StatOf("real/REAL.TIB").st_mode & 07777, 0640u);
+  EXPECT_EQ(NamesHere(), (std::vector<std::string>{"CHAIN.TIB", "DANGLING.TIB", "LOOP.TIB", "PROG.TIB", "real"}));
+  EXPECT_EQ(names_in("real"), (std::vector<std::string>{"NEW.TIB", "REAL.TIB"}));
+  EXPECT_EQ(session.Run("LOAD PROG"), "[Ok]\n:");
+  EXPECT_EQ(session.Program(), std::vector<std::string>{"10 REM CHAIN"});
+}
+
+// Anyone may plant a link in /tmp: there the kernel's rule for shared folders decides, whether
+// or not the kernel itself enforces it, since SAVE reads the link instead of opening through it.
+TEST_F(SaveOntoWhatIsThere, InAStickyFolderThatAnyoneMayWriteOnlyTheSaversOrTheOwnersLinksAreFollowed) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can give a link to another user";
+  constexpr uid_t kSaver = 0, kOwner = 4001, kStranger = 4002;
+  std::filesystem::create_directory("mine");
+  const struct { mode_t folder_mode; uid_t folder_owner; uid_t link_owner; bool followed; } cases[] = {
+      {01777, kOwner, kSaver, true},      // the saver's own link
+      {01777, kOwner, kOwner, true},      // the folder owner's
+      {01777, kSaver, kSaver, true},
+      {01777, kOwner, kStranger, false},  // planted
+      {01777, kSaver, kStranger, false},  // planted in the saver's own shared folder
+      {00777, kOwner, kStranger, true},   // not sticky: anyone could replace the file itself
+      {01775, kOwner, kStranger, true},   // not writable by anyone
+  };
+  Session session;
+  session.Run("10 REM NEW");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::oct << c.folder_mode << std::dec << " folder of " << c.folder_owner
+                                    << ", link of " << c.link_owner);
+    write_file("mine/TARGET.TIB", "10 REM OLD\r\n");
+    std::filesystem::create_directory("shared");
+    std::filesystem::create_symlink(folder_ / "mine" / "TARGET.TIB", "shared/PROG.TIB");
+    ASSERT_EQ(lchown("shared/PROG.TIB", c.link_owner, c.link_owner), 0);
+    ASSERT_EQ(chown("shared", c.folder_owner, c.folder_owner), 0);
+    ASSERT_EQ(chmod("shared", c.folder_mode), 0);
+    EXPECT_EQ(session.Run("SAVE SHARED\\PROG"), c.followed ? "[Ok]\n:" : "Error  70\n:");
+    EXPECT_EQ(read_file("mine/TARGET.TIB"), c.followed ? "10 REM NEW\r\n" : "10 REM OLD\r\n");
+    EXPECT_TRUE(std::filesystem::is_symlink("shared/PROG.TIB"));
+    EXPECT_EQ(names_in("shared"), std::vector<std::string>{"PROG.TIB"});
+    std::filesystem::remove_all("shared");
+  }
+}
+
+TEST_F(SaveOntoWhatIsThere, TheOwnerAndGroupStayWhereTheSaverMayGiveThem) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root may give a file to another user";
+  write_file("PROG.TIB", "10 REM OLD\r\n");
+  ASSERT_EQ(chown("PROG.TIB", 65534, 65534), 0);
+  ASSERT_EQ(chmod("PROG.TIB", 0640), 0);
+  Session session;
+  session.Run("10 REM NEW");
+  EXPECT_EQ(session.Run("SAVE PROG"), "[Ok]\n:");
+  EXPECT_EQ(read_file("PROG.TIB"), "10 REM NEW\r\n");
+  const struct stat info = StatOf("PROG.TIB");
+  EXPECT_EQ(info.st_uid, 65534u);
+  EXPECT_EQ(info.st_gid, 65534u);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+// A rename would part the file from its other names, which would go on showing the old
+// program: the file is rewritten instead, and a disk too full for the new text leaves it whole.
+TEST_F(SaveOntoWhatIsThere, AFileWithOtherHardLinksIsRewrittenInPlace) {
+  write_file("PROG.TIB", "10 REM OLD\r\n");
+  std::filesystem::create_directory("sub");
+  std::filesystem::create_hard_link("PROG.TIB", "sub/SAME.TIB");
+  Session session;
+  session.Run("10 REM NEW");
+  EXPECT_EQ(session.Run("SAVE PROG"), "[Ok]\n:");
+  EXPECT_EQ(read_file("sub/SAME.TIB"), "10 REM NEW\r\n");
+  EXPECT_EQ(StatOf("PROG.TIB").st_ino, StatOf("sub/SAME.TIB").st_ino);
+  EXPECT_EQ(session.Run("NEW"), ":");
+  EXPECT_EQ(session.Run("SAVE SUB\\SAME"), "[Ok]\n:");  // the old text longer than the new
+  EXPECT_EQ(read_file("PROG.TIB"), "");
+
+  for (int n = 1; n <= 30; ++n) session.Run(std::to_string(n) + " REM " + std::string(60, 'x'));
+  EXPECT_EQ(session.Run("SAVE PROG"), "[Ok]\n:");
+  const std::string saved = read_file("PROG.TIB");
+  session.Run("31 REM ONE MORE");
+  {
+    const FileSizeLimit limit(saved.size() + 10);  // room for the old text, not for the new
+    EXPECT_EQ(session.Run("SAVE PROG"), "Error  75\n:");
+  }
+  EXPECT_EQ(read_file("sub/SAME.TIB"), saved);
+  EXPECT_EQ(NamesHere(), (std::vector<std::string>{"PROG.TIB", "sub"}));
+  EXPECT_EQ(names_in("sub"), std::vector<std::string>{"SAME.TIB"});
 }
 
 using StartUpProgram = ScratchFolder;

@@ -77,11 +77,34 @@ TEST_F(FullDisk, SaveLeavesTheOldFileIntactAndShowsTheHostError) {
   EXPECT_EQ(names_in("disk"), std::vector<std::string>{"PROG.TIB"});
 }
 
+// A file with another hard link is rewritten in place: the room for the new text is taken
+// before a byte of the old one is overwritten.
+TEST_F(FullDisk, ARewriteInPlaceFindsNoRoomAndLeavesTheFileWhole) {
+  chmod("disk", 0755);  // a new file system's top folder is sticky and anyone's, where links are parted
+  const std::string old_text = NumberedLines(5);
+  write_file("disk/PROG.TIB", old_text);
+  std::filesystem::create_hard_link("disk/PROG.TIB", "disk/SAME.TIB");
+  Fill("disk/FILLER");
+  Session session;
+  // More than the page that the old text has.
+  for (int n = 1; n <= 100; ++n) session.Run(std::to_string(n) + " REM " + std::string(60, 'x'));
+  EXPECT_EQ(session.Run("SAVE DISK\\PROG"), "Error  75\n:");
+  EXPECT_EQ(read_file("disk/SAME.TIB"), old_text);
+  EXPECT_EQ(names_in("disk"), (std::vector<std::string>{"FILLER", "PROG.TIB", "SAME.TIB"}));
+  std::filesystem::remove("disk/FILLER");
+  EXPECT_EQ(session.Run("SAVE DISK\\PROG"), "[Ok]\n:");
+  EXPECT_EQ(session.Run("LOAD DISK\\SAME"), "[Ok]\n:");
+  EXPECT_EQ(session.Program().size(), 100u);
+}
+
 using SaveCutShort = ScratchFolder;
 
 // What a front end's signal handler does before it ends the process.
 void OnSignal(int) { remove_pending_temporary_file(); }
 
+std::string TemporaryOf(pid_t pid) { return ".kelo-" + std::to_string(pid) + ".tmp"; }
+
+// A named temporary is the only kind that outlives its save; the handler removes it.
 TEST_F(SaveCutShort, ASignalHandlerRemovesTheTemporaryFile) {
   write_file("PROG.TIB", "10 REM OLD\r\n");
   struct sigaction action = {};
@@ -90,40 +113,46 @@ TEST_F(SaveCutShort, ASignalHandlerRemovesTheTemporaryFile) {
   sigemptyset(&action.sa_mask);
   sigaction(SIGUSR1, &action, &old_action);
 
-  FileOne file;
-  file.open("PROG.TIB", FileMode::Output);
-  file.print("10 REM NEW");
-  ASSERT_EQ(names_here().size(), 2u);  // the target and the new contents beside it
-  raise(SIGUSR1);
-  EXPECT_EQ(names_here(), std::vector<std::string>{"PROG.TIB"});
-  EXPECT_EQ(host_error_of([&] { file.close(); }), 75u);  // had the process gone on: nothing replaced
+  {
+    ReplacementFile out("PROG.TIB", Temporary::Named);
+    out.write("10 REM NEW\r\n");
+    ASSERT_EQ(names_here(), (std::vector<std::string>{TemporaryOf(getpid()), "PROG.TIB"}));
+    raise(SIGUSR1);
+    EXPECT_EQ(names_here(), std::vector<std::string>{"PROG.TIB"});
+    EXPECT_EQ(host_error_of([&] { out.commit(); }), 75u);  // had the process gone on: nothing replaced
+  }
   EXPECT_EQ(read_file("PROG.TIB"), "10 REM OLD\r\n");
 
   // Once a save is over there is nothing to remove: the new file stays.
-  file.open("PROG.TIB", FileMode::Output);
-  file.print("10 REM NEW");
-  file.close();
-  raise(SIGUSR1);
-  EXPECT_EQ(read_file("PROG.TIB"), "10 REM NEW\r\n");
-  EXPECT_EQ(names_here(), std::vector<std::string>{"PROG.TIB"});
+  for (Temporary kind : {Temporary::Named, Temporary::Unnamed}) {
+    {
+      ReplacementFile out("PROG.TIB", kind);
+      out.write("10 REM NEW\r\n");
+      out.commit();
+    }
+    raise(SIGUSR1);
+    EXPECT_EQ(read_file("PROG.TIB"), "10 REM NEW\r\n");
+    EXPECT_EQ(names_here(), std::vector<std::string>{"PROG.TIB"});
+  }
   sigaction(SIGUSR1, &old_action, nullptr);
 }
 
 TEST_F(SaveCutShort, AProcessThatEndsMeanwhileLeavesNoTemporaryFile) {
   write_file("PROG.TIB", "10 REM OLD\r\n");
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {  // a front end that ends the process while the program thread saves
-    FileOne file;
-    file.open("PROG.TIB", FileMode::Output);
-    file.print("10 REM NEW");
-    std::exit(names_here().size() == 2 ? 0 : 1);
+  for (Temporary kind : {Temporary::Named, Temporary::Unnamed}) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {  // a front end that ends the process while the program thread saves
+      ReplacementFile out("PROG.TIB", kind);  // std::exit leaves it undestroyed
+      out.write("10 REM NEW\r\n");
+      std::exit(names_here().size() == (kind == Temporary::Named ? 2 : 1) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(names_here(), std::vector<std::string>{"PROG.TIB"});
+    EXPECT_EQ(read_file("PROG.TIB"), "10 REM OLD\r\n");
   }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  EXPECT_EQ(names_here(), std::vector<std::string>{"PROG.TIB"});
-  EXPECT_EQ(read_file("PROG.TIB"), "10 REM OLD\r\n");
 }
 
 TEST_F(SaveCutShort, EveryOtherWayOutRemovesTheTemporaryFile) {
@@ -138,8 +167,50 @@ TEST_F(SaveCutShort, EveryOtherWayOutRemovesTheTemporaryFile) {
     file.open("PROG.TIB", FileMode::Output);
     file.abandon();  // a host error abandons the statement
   }
+  {
+    ReplacementFile out("PROG.TIB", Temporary::Named);
+    out.write("10 REM NEW\r\n");
+  }
   EXPECT_EQ(names_here(), std::vector<std::string>{"PROG.TIB"});
   remove_pending_temporary_file();  // nothing pending: nothing happens
+  EXPECT_EQ(read_file("PROG.TIB"), "10 REM OLD\r\n");
+}
+
+// A kill -9 (or a power cut) leaves a named temporary behind; the next save in its folder
+// removes it, and only such a one: a save of a live process, or another name, stays.
+TEST_F(SaveCutShort, TheNextSaveRemovesTheTemporaryOfAProcessThatIsGone) {
+  write_file("PROG.TIB", "10 REM OLD\r\n");
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ReplacementFile out("PROG.TIB", Temporary::Named);
+    out.write("10 REM HALF");
+    if (write(ready[1], "x", 1) != 1) std::_Exit(2);
+    pause();  // until the kill
+    std::_Exit(1);
+  }
+  char byte = 0;
+  ASSERT_EQ(read(ready[0], &byte, 1), 1);
+  close(ready[0]);
+  close(ready[1]);
+  kill(child, SIGKILL);
+  ASSERT_EQ(waitpid(child, nullptr, 0), child);
+  const std::string stale = TemporaryOf(child);
+  ASSERT_EQ(names_here(), (std::vector<std::string>{stale, "PROG.TIB"}));
+
+  const pid_t parent = getppid();  // alive, and saving for all this test knows
+  const std::vector<std::string> kept = {TemporaryOf(parent), ".kelo-12x.tmp", ".kelo-.tmp", "kelo-1.tmp"};
+  for (const std::string& name : kept) write_file(name, "not stale");
+  std::filesystem::create_directory(TemporaryOf(child + 100000000));  // a folder is never removed
+  FileOne file;
+  file.open("NEW.TIB", FileMode::Output);
+  file.print("10 REM NEW");
+  file.close();
+  for (const std::string& name : kept) EXPECT_TRUE(std::filesystem::exists(name)) << name;
+  EXPECT_FALSE(std::filesystem::exists(stale));
+  EXPECT_TRUE(std::filesystem::is_directory(TemporaryOf(child + 100000000)));
   EXPECT_EQ(read_file("PROG.TIB"), "10 REM OLD\r\n");
 }
 

@@ -7,11 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "platform/core/dir_listing.h"
@@ -28,118 +24,19 @@ void refuse_nul(std::string_view name) {
   if (name.find('\0') != std::string_view::npos) throw HostError{64};
 }
 
-// The temporary file of the save in progress, for a signal handler to remove: a fixed buffer
-// and a flag, nothing that allocates or locks. One save at a time: file 1 is the only file.
-char pending_path[PATH_MAX];
-std::atomic<int> pending_state{0};  // kNoPending, kWritingPending or kPending
-constexpr int kNoPending = 0;
-constexpr int kWritingPending = 1;
-constexpr int kPending = 2;
-static_assert(std::atomic<int>::is_always_lock_free, "read in a signal handler");
-
-void remember_pending(const std::string& path) {
-  // A front end that ends the process while a save is under way leaves nothing behind.
-  static const bool removed_at_exit = std::atexit(remove_pending_temporary_file) == 0;
-  (void)removed_at_exit;
-  if (path.size() >= sizeof pending_path) return;  // too long to record: the guard still removes it
-  int expected = kNoPending;
-  if (!pending_state.compare_exchange_strong(expected, kWritingPending)) return;
-  std::memcpy(pending_path, path.c_str(), path.size() + 1);
-  pending_state.store(kPending, std::memory_order_release);
-}
-
-void forget_pending(const std::string& path) {
-  if (pending_state.load(std::memory_order_acquire) == kPending && path == pending_path) {
-    pending_state.store(kNoPending, std::memory_order_release);
-  }
-}
-
-uint32_t open_error_code(int error, const std::string& path) {
-  switch (error) {
-    case ENOENT: return is_folder(parent_folder(path)) ? 53 : 76;
-    case ENOTDIR: return 76;
-    case EACCES:
-    case EPERM:
-    case EROFS: return 70;
-    default: return 53;
-  }
-}
-
-// Reads the whole file; false when a read fails.
-bool read_all(int fd, std::string& contents) {
-  char buffer[65536];
-  for (;;) {
-    ssize_t count = read(fd, buffer, sizeof buffer);
-    if (count == 0) return true;
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    contents.append(buffer, static_cast<size_t>(count));
-  }
-}
+// Input is read in pieces of this size.
+constexpr size_t kReadChunk = 65536;
 
 }  // namespace
-
-void remove_pending_temporary_file() {
-  if (pending_state.load(std::memory_order_acquire) == kPending) unlink(pending_path);
-}
-
-ReplacementFile::ReplacementFile(const std::string& target, mode_t target_mode, bool target_exists)
-    : target_(target) {
-  std::string temp = target + ".~" + std::to_string(getpid());
-  int fd = -1;
-  for (int attempt = 0; fd < 0; ++attempt) {
-    std::string name = attempt == 0 ? temp : temp + "." + std::to_string(attempt);
-    fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) temp = name;
-    else if (errno != EEXIST || attempt == 99) throw HostError{open_error_code(errno, name)};
-  }
-  temp_ = temp;
-  remember_pending(temp_);
-  if (target_exists) fchmod(fd, target_mode & 07777);  // the replaced file keeps its permissions
-  out_ = fdopen(fd, "wb");
-  if (out_ == nullptr) {
-    ::close(fd);
-    unlink(temp_.c_str());
-    forget_pending(temp_);
-    throw HostError{53};
-  }
-}
-
-ReplacementFile::~ReplacementFile() {
-  if (out_ != nullptr) std::fclose(out_);
-  if (!committed_) unlink(temp_.c_str());
-  forget_pending(temp_);
-}
-
-void ReplacementFile::write(std::string_view bytes) {
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out_) == bytes.size() && std::fflush(out_) == 0;
-  if (!ok) throw HostError{75};
-}
-
-void ReplacementFile::commit() {
-  bool ok = std::fflush(out_) == 0 && fsync(fileno(out_)) == 0;
-  ok = std::fclose(out_) == 0 && ok;
-  out_ = nullptr;
-  if (!ok || std::rename(temp_.c_str(), target_.c_str()) != 0) throw HostError{75};  // the destructor removes it
-  committed_ = true;
-  // The rename itself reaches the disk only with the folder. A file system that cannot
-  // flush a folder has nothing to flush.
-  int folder = ::open(parent_folder(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder < 0) return;
-  ok = fsync(folder) == 0 || errno == EINVAL || errno == EROFS;
-  ::close(folder);
-  if (!ok) throw HostError{75};
-}
 
 void FileOne::open(std::string_view name, FileMode mode) {
   if (mode_open_) throw HostError{55};
   refuse_nul(name);
   if (mode == FileMode::Input && is_in_memory(name)) {
-    contents_ = in_memory_->second;
-    contents_.resize(std::min(contents_.find(kEndOfFileByte), contents_.size()));
+    read_ = in_memory_->second;
+    read_.resize(std::min(read_.find(kEndOfFileByte), read_.size()));
     read_pos_ = 0;
+    in_ended_ = true;
   } else {
     std::string path = resolve_existing(host_path(name));
     if (mode == FileMode::Input) open_input(path);
@@ -166,45 +63,71 @@ bool FileOne::is_in_memory(std::string_view name) const {
 // Only a plain file is read: a pipe or a device (perhaps behind a link) would never end, and
 // opening a pipe without a writer would wait for good, so the open does not wait.
 void FileOne::open_input(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) throw HostError{open_error_code(errno, path)};
   struct stat info;
-  std::string contents;
-  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && read_all(fd, contents);
-  ::close(fd);
-  if (!ok) throw HostError{53};
-  contents.resize(std::min(contents.find(kEndOfFileByte), contents.size()));  // nothing after a 26 counts
-  contents_ = std::move(contents);
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    throw HostError{53};
+  }
+  in_ = fd;
+  in_ended_ = false;
+  read_.clear();
   read_pos_ = 0;
 }
 
 // The target is replaced only at close(), so a failed or abandoned save leaves it intact.
-void FileOne::open_output(const std::string& path) {
-  struct stat info;
-  bool target_exists = stat(path.c_str(), &info) == 0;
-  if (target_exists && !S_ISREG(info.st_mode)) throw HostError{53};
-  if (target_exists && access(path.c_str(), W_OK) != 0) throw HostError{open_error_code(errno, path)};
-  out_ = std::make_unique<ReplacementFile>(path, target_exists ? info.st_mode : 0, target_exists);
+void FileOne::open_output(const std::string& path) { out_ = std::make_unique<ReplacementFile>(path); }
+
+// Whether a byte is left to take, reading the next piece of the file when the last is used up.
+bool FileOne::more_input() {
+  if (read_pos_ < read_.size()) return true;
+  if (in_ended_) return false;
+  read_.resize(kReadChunk);
+  read_pos_ = 0;
+  ssize_t count = 0;
+  do {
+    count = read(in_, read_.data(), read_.size());
+  } while (count < 0 && errno == EINTR);
+  if (count < 0) {
+    read_.clear();
+    throw HostError{75};
+  }
+  read_.resize(static_cast<size_t>(count));
+  const size_t end_byte = read_.find(kEndOfFileByte);
+  if (end_byte != std::string::npos) read_.resize(end_byte);  // nothing after a 26 counts
+  in_ended_ = count == 0 || end_byte != std::string::npos;
+  return !read_.empty();
 }
 
 void FileOne::line_input(std::string& target) {
   if (!mode_open_) throw HostError{52};
   if (mode_ != FileMode::Input) throw HostError{54};
-  if (read_pos_ >= contents_.size()) throw HostError{62};
-  size_t end = std::min(contents_.find_first_of("\r\n", read_pos_), contents_.size());
-  target.assign(contents_, read_pos_, end - read_pos_);
-  read_pos_ = end;
-  if (read_pos_ < contents_.size()) {
-    char first = contents_[read_pos_++];
-    char second = read_pos_ < contents_.size() ? contents_[read_pos_] : '\0';
-    if ((second == '\r' || second == '\n') && second != first) ++read_pos_;  // CR LF or LF CR: one line end
+  if (!more_input()) throw HostError{62};
+  target.clear();
+  for (;;) {
+    const size_t end = read_.find_first_of("\r\n", read_pos_);
+    if (end == std::string::npos) {  // the line goes on in the next piece, or the file ends it
+      target.append(read_, read_pos_);
+      read_pos_ = read_.size();
+      if (!more_input()) return;
+      continue;
+    }
+    target.append(read_, read_pos_, end - read_pos_);
+    const char first = read_[end];
+    read_pos_ = end + 1;
+    if (more_input()) {
+      const char second = read_[read_pos_];
+      if ((second == '\r' || second == '\n') && second != first) ++read_pos_;  // CR LF or LF CR: one line end
+    }
+    return;
   }
 }
 
 bool FileOne::eof() {
   if (!mode_open_) throw HostError{52};
   if (mode_ != FileMode::Input) throw HostError{54};
-  return read_pos_ >= contents_.size();
+  return !more_input();
 }
 
 void FileOne::print(std::string_view text) {
@@ -230,7 +153,10 @@ void FileOne::abandon() {
 
 void FileOne::reset() {
   mode_open_ = false;
-  std::string().swap(contents_);  // a large file's memory goes back at once
+  if (in_ >= 0) ::close(in_);
+  in_ = -1;
+  in_ended_ = false;
+  std::string().swap(read_);
   read_pos_ = 0;
   out_.reset();
 }

@@ -1,52 +1,33 @@
 // File number 1: the one text file that the interpreter opens, with its error numbers.
 #pragma once
-#include <sys/types.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/core/replacement_file.h"
+
 enum class FileMode { Input, Output };
-
-// The new contents of an output file, written to a temporary file beside its target. Only
-// commit() puts it in the target's place; every other way out (a host error, abandon, a close
-// of the program, the destructor) removes it, and so can a signal handler, through
-// remove_pending_temporary_file().
-class ReplacementFile {
- public:
-  // Creates the temporary file; 53, 70 or 76 as open() would raise them.
-  ReplacementFile(const std::string& target, mode_t target_mode, bool target_exists);
-  ~ReplacementFile();
-  ReplacementFile(const ReplacementFile&) = delete;
-  ReplacementFile& operator=(const ReplacementFile&) = delete;
-
-  void write(std::string_view bytes);  // 75 when the write fails (a full disk)
-  // Flushes the file to the disk, renames it over the target and flushes the folder, so that
-  // after a power cut the target is either the old file or the new one, whole. 75 on failure,
-  // and the target stays as it was.
-  void commit();
-
- private:
-  std::FILE* out_ = nullptr;
-  std::string target_;
-  std::string temp_;
-  bool committed_ = false;
-};
 
 class FileOne {
  public:
-  // 55 when already open; 64 for a name holding a NUL byte; input: 53 missing, 76 missing
-  // folder, 70 refused. A "\" in the name is the folder separator. Input names match without
-  // regard to case. Output goes to a ReplacementFile, which close() commits.
+  FileOne() = default;
+  ~FileOne() { reset(); }
+  FileOne(const FileOne&) = delete;
+  FileOne& operator=(const FileOne&) = delete;
+
+  // 55 when already open; 64 for a name holding a NUL byte or too long; input: 53 missing, 76
+  // missing folder, 70 refused. A "\" in the name is the folder separator. Input names match
+  // without regard to case. Output goes to a ReplacementFile, which close() commits.
   void open(std::string_view name, FileMode mode);
-  void line_input(std::string& target);  // 52 not open, 62 nothing left
-  bool eof();                            // 52 not open
-  void print(std::string_view text);     // 52 not open, 54 not output, 75 failed write
-  void close();                          // commits an output file; nothing when not open
-  void abandon();                        // closes without committing an output file
+  // An input file is read as its lines are taken, so that a reader who stops early never holds
+  // the rest. 52 not open, 62 nothing left, 75 a read that fails.
+  void line_input(std::string& target);
+  bool eof();  // 52 not open, 75 a read that fails
+  void print(std::string_view text);  // 52 not open, 54 not output, 75 failed write
+  void close();                       // commits an output file; nothing when not open
+  void abandon();                     // closes without committing an output file
   bool is_open() const { return mode_open_; }
 
   // A file that lives in memory only (the listing of FILES): input opens of `name` read it,
@@ -58,7 +39,9 @@ class FileOne {
  private:
   bool mode_open_ = false;
   FileMode mode_ = FileMode::Input;
-  std::string contents_;  // input: the whole file, up to a byte 26
+  int in_ = -1;            // input from a file
+  bool in_ended_ = false;  // nothing more to read: the file's end or a byte 26 reached
+  std::string read_;       // input read and not all taken yet: the part from read_pos_ on
   size_t read_pos_ = 0;
   std::unique_ptr<ReplacementFile> out_;
   std::optional<std::pair<std::string, std::string>> in_memory_;  // name, contents
@@ -66,13 +49,10 @@ class FileOne {
   void open_input(const std::string& path);
   void open_output(const std::string& path);
   bool is_in_memory(std::string_view name) const;
+  bool more_input();
   void reset();
 };
 
 // Deletes every matching file that is not a folder (* and ? allowed); 53 when none, 64 for
 // a name holding a NUL byte.
 void delete_file(std::string_view name);
-// Removes the temporary file of a save in progress, if any. Async-signal-safe: the signal
-// handlers of the front ends call it before they end the process (_exit and signals skip the
-// exit handlers); a normal exit of the process runs it by itself.
-void remove_pending_temporary_file();

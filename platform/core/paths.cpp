@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "platform/core/numbers.h"
 
@@ -79,3 +80,15 @@ std::string resolve_existing(const std::string& path) {
   return resolved;
 }
 
+
+uint32_t open_error_code(int error, const std::string& path) {
+  switch (error) {
+    case ENOENT: return is_folder(parent_folder(path)) ? 53 : 76;
+    case ENOTDIR: return 76;
+    case EACCES:
+    case EPERM:
+    case EROFS: return 70;
+    case ENAMETOOLONG: return 64;
+    default: return 53;
+  }
+}

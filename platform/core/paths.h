@@ -1,5 +1,6 @@
 // Paths: host names of the user's file names, and lookups that ignore the case of letters.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -16,3 +17,6 @@ bool equal_ignoring_case(std::string_view a, std::string_view b);
 // matched without regard to case in its folder; from the first part that matches
 // nothing on, the rest stays as given.
 std::string resolve_existing(const std::string& path);
+// The host error of an open of `path` that failed with `error`: 53 missing, 76 missing
+// folder, 70 refused, 64 a name too long, 53 any other refusal.
+uint32_t open_error_code(int error, const std::string& path);
