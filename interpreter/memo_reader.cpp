@@ -302,16 +302,16 @@ class StatementReader {
     if (CharAt(line_, pos) != '(') Refuse();  // the uncommon forms are left to the plain reading
     const ArrayAssignmentCut cut = CutArrayAssignment(line_, static_cast<int32_t>(pos + 1));
     if (cut.separator <= cut.start || cut.value_end <= cut.separator) Refuse();  // "'=' expected"
-    std::string index;
-    std::string value;
-    RewriteTo(std::string_view(line_).substr(static_cast<size_t>(cut.start - 1), static_cast<size_t>(cut.separator - cut.start)), index);
-    RewriteTo(std::string_view(line_).substr(static_cast<size_t>(cut.separator), static_cast<size_t>(cut.value_end - cut.separator)), value);
-    Expression(index, 0);  // what follows an expression in either text is passed over
+    // The line itself is never rewritten here: its rewrite's room holds each text's in turn.
+    const std::string_view line = line_;
+    RewriteTo(line.substr(static_cast<size_t>(cut.start - 1), static_cast<size_t>(cut.separator - cut.start)), rewrite_);
+    Expression(rewrite_, 0);  // what follows an expression in either text is passed over
     Emit(Op::kHold);
-    const size_t end = Expression(value, 0);
+    RewriteTo(line.substr(static_cast<size_t>(cut.separator), static_cast<size_t>(cut.value_end - cut.separator)), rewrite_);
+    const size_t end = Expression(rewrite_, 0);
     // A host error in the store finds the scan back in the line and its character still
     // read from the value text.
-    Emit(Op::kStoreArray, static_cast<int16_t>(CharAt(value, end)), cut.resume);
+    Emit(Op::kStoreArray, static_cast<int16_t>(CharAt(rewrite_, end)), cut.resume);
     GoOn(static_cast<size_t>(cut.resume - 1));
   }
 
