@@ -327,6 +327,11 @@ class StatementReader {
 
   void Jump(size_t pos, bool gosub) {
     Rewrite();
+    // A jump to its own line reads that line's number from the rewrite, the plain reading's
+    // text at that moment: the character after the number must be the same in both.
+    DigitRun number_digits;
+    const size_t number_end = ReadDigits(line_, SkipBlanks(line_, 0), number_digits);
+    if (CharAt(line_, number_end) != CharAt(rewrite_, number_end)) Refuse();
     const size_t target = memo_.code.size();
     Expression(rewrite_, pos);
     const size_t site = memo_.jumps.size();
@@ -459,12 +464,17 @@ class StatementReader {
     GoOn(pos);
   }
 
-  // The statement went well; NextStatement goes on from `pos`, or the next statement begins
-  // right away after the ":" that stands there.
+  // The statement went well: NextStatement goes on from `pos`, straight into the next
+  // statement when a ":" stands there. Anything else there but the line's end is "End of
+  // statement expected", and the plain reading says it: the character it shows may stand in
+  // the line's rewrite, which the memo does not make.
   void GoOn(size_t pos) {
     const size_t next = SkipBlanks(line_, pos);
-    if (CharAt(line_, next) == ':') return Emit(Op::kColon, 0, static_cast<int32_t>(next + 2));
-    Emit(Op::kGoOn, 0, static_cast<int32_t>(pos + 1));
+    switch (CharAt(line_, next)) {
+      case ':': return Emit(Op::kColon, 0, static_cast<int32_t>(next + 2));
+      case kEndOfLine: return Emit(Op::kGoOn, 0, static_cast<int32_t>(pos + 1));
+      default: Refuse();
+    }
   }
 
   SlotMemo& memo_;

@@ -781,6 +781,10 @@ std::string FullStore(int lines) {
 
 TEST_F(FastPathDifferential, EdgesShowAndKeepTheSameEitherWay) {
   const std::vector<EdgeCase> cases = {
+      {"a statement's end where a function's name stands, and a jump back into a line whose number a name follows",
+       {{},
+        {Step("10 PRINT @(3);PEEK(6);@(9)"), Step("RUN"), Step("10"), Step("20@(1)=5:GOTO 20"),
+         Step("RUN", "", 6), Step("PRINT @(1)")}}},
       {"a jump to a number that two slots carry",
        {{{"P.TIB",
           "10 I=0\r\n20 GOSUB 40\r\n25 GOTO 30\r\n40 PRINT 100+I:RETURN\r\n30 I=I+1:GOSUB 40\r\n"
