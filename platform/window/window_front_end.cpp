@@ -168,7 +168,8 @@ void WindowFrontEnd::take_keys() {
   // a burst typed while this thread was busy drawing is not lost.
   XKeyPress press;
   while (!console_.keyboard_full() && keys_.next(press)) {
-    if (press.pause) console_.request_pause();
+    if (press.ctrl_break) console_.request_close();  // the host's own key: the session ends, status 0
+    else if (press.pause) console_.request_pause();
     else if (const int key = key_from_x_press(press); key != kNoKey) console_.push_key(key);
   }
 }

@@ -34,7 +34,9 @@ bool XKeyReader::next(XKeyPress& press) {
     press.keysym = keysym;
     press.state = event.xkey.state;
     press.character = length == 1 ? static_cast<unsigned char>(text[0]) : -1;
-    press.pause = XLookupKeysym(&event.xkey, 0) == XK_Pause;
+    const bool pause_key = XLookupKeysym(&event.xkey, 0) == XK_Pause;
+    press.ctrl_break = pause_key && (event.xkey.state & ControlMask) != 0;
+    press.pause = pause_key && !press.ctrl_break;
     return true;
   }
   return false;

@@ -10,7 +10,8 @@ struct XKeyPress {
   unsigned long keysym = 0;  // as the modifiers held choose it
   unsigned int state = 0;    // X's modifier mask
   int character = -1;        // the Latin-1 character it types (Ctrl applied), -1 for none
-  bool pause = false;        // the Pause key, whatever is held with it
+  bool pause = false;        // the Pause key, without Ctrl
+  bool ctrl_break = false;   // the Pause key with Ctrl: the PC's Ctrl+Break
 };
 
 class XKeyReader {

@@ -221,6 +221,14 @@ TEST_F(WindowBinary, PauseHoldsTheProgramUntilTheNextKey) {
   EXPECT_EQ(program_->wait_for_exit(), 0);
 }
 
+TEST_F(WindowBinary, CtrlBreakEndsTheSessionAsTheCloseButtonDoes) {
+  type_into(window_, "10 GOTO 10");
+  type_into(window_, "RUN");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  shell_status("xdotool key ctrl+Pause");  // the host's key: it never reaches the program
+  EXPECT_EQ(program_->wait_for_exit(), 0);
+}
+
 TEST_F(WindowBinary, SignalsBreakAndCloseAsTheKeysAndTheCloseButtonDo) {
   // The program shows that it runs before the signal comes: at the prompt SIGINT is dropped.
   type_into(window_, "10 PRINT 7");
