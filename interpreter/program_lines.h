@@ -27,7 +27,6 @@ class ProgramLines {
   uint32_t stamp(int slot) const { return stamps_[static_cast<size_t>(slot)]; }
   // Changes with every write of any slot.
   uint64_t generation() const { return generation_; }
-  const std::array<std::string, kSlotCount>& texts() const { return texts_; }
 
  private:
   std::array<std::string, kSlotCount> texts_{};
