@@ -20,8 +20,10 @@
 
 #include "interpreter/interpreter.h"
 #include "platform/core/host.h"
+#include "platform/core/limits.h"
 #include "platform/core/program_thread.h"
 #include "platform/stream/stream_front_end.h"
+#include "tests/support/process_probe.h"
 
 namespace {
 
@@ -273,7 +275,11 @@ TEST(StreamAcrossThreads, AnInterruptFromTheMainThreadBreaksTheProgramAndRunWrit
     const std::string script = "10 GOTO 10\nRUN\n";
     ASSERT_EQ(write(keys[1], script.data(), script.size()), static_cast<ssize_t>(script.size()));
     std::thread main_thread([&front_end] { front_end.run(); });
-    std::this_thread::sleep_for(100ms);
+    // The interrupt is for a program that runs: at the prompt it would be dropped.
+    const ProcessProbe self(getpid());
+    const long long before = self.thread_ticks(kProgramThreadName);
+    const auto give_up = Clock::now() + 20s;
+    while (self.thread_ticks(kProgramThreadName) < before + 5 && Clock::now() < give_up) std::this_thread::sleep_for(1ms);
     front_end.interrupt();
     std::this_thread::sleep_for(100ms);
     close(keys[1]);  // the script ends at the prompt after the Break

@@ -393,8 +393,11 @@ TEST_F(ProgramSession, ASecondCtrlCDuringASaveLeavesTheOldFileAndNoTemporary) {
   const int status = shell(
       "ASAN_OPTIONS=detect_leaks=0 strace -f -o trace -e trace=openat,fsync -e inject=fsync:delay_enter=5000000 "
       "./kelo-basic < script > out 2> err & "
-      "for i in $(seq 100); do grep -q O_TMPFILE trace && break; sleep 0.1; done; "
-      "pid=$(pgrep -P $! kelo-basic); kill -INT \"$pid\"; sleep 0.3; kill -INT \"$pid\"; wait $!");
+      "for i in $(seq 3000); do grep -q O_TMPFILE trace && break; sleep 0.01; done; "
+      "pid=$(pgrep -P $! kelo-basic); kill -INT \"$pid\"; "
+      // Two at once would be one: the second is sent once the first has been taken.
+      "for i in $(seq 3000); do m=$(sed -n 's/^ShdPnd:[[:space:]]*//p' /proc/$pid/status); "
+      "[ $((0x$m & 2)) -eq 0 ] && break; sleep 0.01; done; kill -INT \"$pid\"; wait $!");
   EXPECT_EQ(status, 130) << read_file("err");
   EXPECT_EQ(read_file("PROG.TIB"), "10 REM OLD\r\n");
   EXPECT_EQ(names_here(), (std::vector<std::string>{"PROG.TIB", "err", "kelo-basic", "out", "script", "trace"}));

@@ -1,10 +1,12 @@
 // Whole sessions of the real program, run from a script in a folder of its own.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <string>
 #include <vector>
 
 #include "tests/support/binary_session.h"
+#include "tests/support/piped_session.h"
 
 namespace {
 
@@ -97,24 +99,24 @@ TEST_F(TranscriptTest, AnUnknownFrontEndIsRefused) {
 }
 
 TEST_F(TranscriptTest, SigintBreaksARunawayProgram) {
-  write_file("script", "10 GOTO 10\nRUN\n");
   // The first SIGINT is meant for the Break poll; the script then ends at the prompt.
-  // timeout --foreground passes a SIGINT sent to it on to the program, once.
-  const int status = shell(
-      "(timeout --foreground 30 ./kelo-basic < script > out & pid=$!; sleep 1; kill -INT $pid; wait $pid; "
-      "echo $? > status)");
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(read_file("status"), "0\n");
+  PipedSession session;
+  session.type("10 GOTO 10\nRUN\n");
+  session.close_keys();
+  session.wait_until_running();
+  session.send(SIGINT);
+  EXPECT_EQ(session.wait_for_end(), 0);
   EXPECT_EQ(read_file("out"), Lines(WithBanner({": 10 GOTO 10", ": RUN", "Break in  10", ":"})));
 }
 
 TEST_F(TranscriptTest, ASecondSigintBeforeTheFirstIsTakenEndsTheProcess) {
   // Waiting at the prompt on a pipe that stays open, no Break poll takes the first one.
-  const int status = shell(
-      "mkfifo keys && (timeout --foreground 30 ./kelo-basic < keys > out & pid=$!; exec 3> keys; sleep 1; kill -INT $pid; "
-      "sleep 0.2; kill -INT $pid; wait $pid; echo $? > status; exec 3>&-)");
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(read_file("status"), "130\n");
+  PipedSession session;
+  session.wait_until_waiting();
+  session.send(SIGINT);
+  session.wait_until_taken(SIGINT);
+  session.send(SIGINT);
+  EXPECT_EQ(session.wait_for_end(), 130);
 }
 
 }  // namespace

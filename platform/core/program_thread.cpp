@@ -18,6 +18,8 @@ ProgramThread::ProgramThread(std::function<void()> body) : body_(new std::functi
     body_ = nullptr;
     throw std::system_error(error, std::generic_category(), "the program thread");
   }
+  // Named for whoever looks at the process: top -H, a debugger, the tests that wait on it.
+  pthread_setname_np(thread_, kProgramThreadName);
 }
 
 ProgramThread::~ProgramThread() { join(); }

@@ -146,13 +146,13 @@ inline Picture screenshot(const std::string& window, const std::string& png = ""
   return picture;
 }
 
-// Polls `done` every 100 ms for up to `seconds`.
+// Polls `done` every `every` for up to `seconds`.
 template <typename Condition>
-bool eventually(Condition done, double seconds = 10) {
+bool eventually(Condition done, double seconds = 10, std::chrono::milliseconds every = std::chrono::milliseconds(100)) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (!done()) {
     if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::this_thread::sleep_for(every);
   }
   return true;
 }

@@ -15,9 +15,11 @@
 #include <thread>
 
 #include "platform/core/fonts.h"
+#include "platform/core/limits.h"
 #include "platform/window/glyph_set.h"
 #include "platform/window/palette.h"
 #include "platform/window/screen_image.h"
+#include "tests/support/process_probe.h"
 #include "tests/window/virtual_display.h"
 
 namespace {
@@ -54,6 +56,20 @@ class WindowProgram {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
   }
   void signal(int number) { kill(pid_, number); }
+  // Waits until the program thread waits for a key (three looks in a row), or keeps a processor
+  // busy: a loaded machine may take seconds for either.
+  bool waits_for_a_key() {
+    int quiet_looks = 0;
+    return eventually([&] {
+      quiet_looks = ProcessProbe(pid_).thread_sleeps(kProgramThreadName) ? quiet_looks + 1 : 0;
+      return quiet_looks == 3;
+    }, 20, std::chrono::milliseconds(10));
+  }
+  bool runs() {
+    const long long before = ProcessProbe(pid_).thread_ticks(kProgramThreadName);
+    return eventually([&] { return ProcessProbe(pid_).thread_ticks(kProgramThreadName) >= before + 5; }, 20,
+                      std::chrono::milliseconds(10));
+  }
   bool running() {
     if (exited_) return false;
     int status = 0;
@@ -224,7 +240,7 @@ TEST_F(WindowBinary, PauseHoldsTheProgramUntilTheNextKey) {
 TEST_F(WindowBinary, CtrlBreakEndsTheSessionAsTheCloseButtonDoes) {
   type_into(window_, "10 GOTO 10");
   type_into(window_, "RUN");
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  ASSERT_TRUE(program_->runs());
   shell_status("xdotool key ctrl+Pause");  // the host's key: it never reaches the program
   EXPECT_EQ(program_->wait_for_exit(), 0);
 }
@@ -238,7 +254,7 @@ TEST_F(WindowBinary, SignalsBreakAndCloseAsTheKeysAndTheCloseButtonDo) {
   program_->signal(SIGINT);  // as Ctrl+C at the terminal the window was started from
   EXPECT_TRUE(comes_to_show(7, 1, "Break in  20"));
   type_into(window_, "RUN");
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ASSERT_TRUE(program_->runs());
   program_->signal(SIGTERM);
   EXPECT_EQ(program_->wait_for_exit(), 0);
 }
@@ -254,7 +270,7 @@ TEST_F(WindowBinary, ModifiedKeysReachInCharAsAPcGivesThemAndLeaveTheTypedLineAl
     type_into(window_, "PRINT INCHAR,\",\",INCHAR");
     ASSERT_TRUE(comes_to_show(row, 1, ": PRINT INCHAR"));
     // The statement's Break test takes a key typed before it starts.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(program_->waits_for_a_key());
     shell_status(std::string("xdotool key ") + c.key + " z");
     EXPECT_TRUE(comes_to_show(row + 1, 1, std::string(c.shown) + "  ")) << c.key;
     row += 2;
