@@ -278,7 +278,7 @@ TEST(StreamAcrossThreads, AnInterruptFromTheMainThreadBreaksTheProgramAndRunWrit
     // The interrupt is for a program that runs: at the prompt it would be dropped.
     const ProcessProbe self(getpid());
     const long long before = self.thread_ticks(kProgramThreadName);
-    const auto give_up = Clock::now() + 20s;
+    const auto give_up = Clock::now() + std::chrono::seconds(20);
     while (self.thread_ticks(kProgramThreadName) < before + 5 && Clock::now() < give_up) std::this_thread::sleep_for(1ms);
     front_end.interrupt();
     std::this_thread::sleep_for(100ms);

@@ -20,6 +20,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// How long a test waits for what a quiet machine shows at once and a loaded one within seconds.
+constexpr std::chrono::seconds kPatience(20);
+
 class TerminalSession : public BinarySession {
  protected:
   void SetUp() override {
@@ -81,9 +84,8 @@ class TerminalSession : public BinarySession {
     if (start == std::string::npos || start >= screen.size()) return {};
     return screen.substr(start, screen.find('\n', start) - start);
   }
-  // Waits until the pane shows `text` somewhere; what it shows then. A loaded machine may
-  // take seconds for what a quiet one shows at once.
-  std::string wait_for(const std::string& text, std::chrono::milliseconds limit = 20000ms) {
+  // Waits until the pane shows `text` somewhere; what it shows then.
+  std::string wait_for(const std::string& text, std::chrono::milliseconds limit = kPatience) {
     const auto give_up = std::chrono::steady_clock::now() + limit;
     std::string screen;
     do {
@@ -121,10 +123,10 @@ class TerminalSession : public BinarySession {
     wait_until("the program to run", [&] { return program.thread_ticks(kProgramThreadName) >= before + 5; });
   }
   static void wait_until(const char* what, const std::function<bool()>& done) {
-    const auto give_up = std::chrono::steady_clock::now() + 20s;
+    const auto give_up = std::chrono::steady_clock::now() + kPatience;
     while (!done()) {
       if (std::chrono::steady_clock::now() > give_up) {
-        ADD_FAILURE() << "waited 20 s for " << what;
+        ADD_FAILURE() << "waited " << kPatience.count() << " s for " << what;
         return;
       }
       std::this_thread::sleep_for(10ms);
@@ -132,7 +134,7 @@ class TerminalSession : public BinarySession {
   }
   // The exit status and the terminal's settings once the program has ended.
   std::string wait_for_end() {
-    const auto give_up = std::chrono::steady_clock::now() + 20s;
+    const auto give_up = std::chrono::steady_clock::now() + kPatience;
     while (read_file("stty").empty() && std::chrono::steady_clock::now() < give_up) std::this_thread::sleep_for(20ms);
     return read_file("status");
   }
