@@ -148,7 +148,7 @@ inline Picture screenshot(const std::string& window, const std::string& png = ""
 
 // Polls `done` every `every` for up to `seconds`.
 template <typename Condition>
-bool eventually(Condition done, double seconds = 10, std::chrono::milliseconds every = std::chrono::milliseconds(100)) {
+bool eventually(Condition done, double seconds = 30, std::chrono::milliseconds every = std::chrono::milliseconds(100)) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (!done()) {
     if (std::chrono::steady_clock::now() > end) return false;
