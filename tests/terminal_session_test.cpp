@@ -235,6 +235,21 @@ TEST_F(TerminalSession, ModifiedKeysReachInCharAsAPcGivesThemAndLeaveTheTypedLin
   wait_for(shown + ": PRINT \"AB\"\nAB\n:");  // the typed line as it was
 }
 
+// A line pasted whole (or typed on a machine too busy to keep up) reaches the program in
+// one read: the program runs it without waiting for a key in between, and the screen must
+// still show what it does.
+TEST_F(TerminalSession, APastedLineIsShownWhileItsProgramRuns) {
+  wait_for("commands.\n:");
+  type_line("10 PRINT \"RUNNING\":GOTO 20");
+  type_line("20 GOTO 20");
+  wait_for(": 20 GOTO 20\n:");
+  wait_until_waiting();
+  tmux("send-keys -t main RUN Enter");  // one write to the terminal
+  wait_for(": RUN\nRUNNING\n");
+  press("C-c");
+  wait_for("Break in  20");
+}
+
 TEST_F(TerminalSession, SigtermDuringARunningProgramRestoresTheTerminal) { close_by_signal("TERM"); }
 
 TEST_F(TerminalSession, SighupDuringARunningProgramRestoresTheTerminal) { close_by_signal("HUP"); }

@@ -69,8 +69,8 @@ void Console::set_key_pump(bool on) {
 }
 
 bool Console::publish(const TextScreen& screen, bool editing) {
-  clear_pending(kFrameWanted);
   if (screen.changes() == published_changes_ && editing == published_editing_) return false;
+  clear_pending(kFrameWanted);  // before the copy: a request made after it asks for a newer one
   published_changes_ = screen.changes();
   published_editing_ = editing;
   {

@@ -77,7 +77,9 @@ class Console final : public ConsoleDisplay {
   // nothing new, and now the screen changes).
   void request_frame() { pending_.fetch_or(kFrameWanted, std::memory_order_relaxed); }
   // Publishes the screen when it changed since the last publication, or when `editing` did;
-  // whether it did. Either way the display's frame request is answered.
+  // whether it did. Only a publication answers the display's frame request: one that finds
+  // nothing new leaves the request for the next change (a wait publishes every few
+  // milliseconds, and the keys that end it may all come at once, leaving no wait to publish).
   bool publish(const TextScreen& screen, bool editing);
   // Waits until a key is in the ring, a close is requested or `milliseconds` have passed.
   void wait_for_key(int milliseconds);

@@ -221,7 +221,11 @@ void Host::service_events() {
     console_.publish(screen_, false);
     throw HostShutdown{};
   }
-  if (pending & Console::kFrameWanted) frame_owed_ = !console_.publish(screen_, false);
+  if ((pending & Console::kFrameWanted) && !console_.publish(screen_, false)) {
+    // Nothing new: the request is remembered here, off the event check's fast path.
+    console_.clear_pending(Console::kFrameWanted);
+    frame_owed_ = true;
+  }
   if (pending & Console::kPause) {
     // The next key ends the pause and is swallowed, as the Pause key's own release would be.
     console_.publish(screen_, false);
