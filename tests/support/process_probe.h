@@ -1,5 +1,5 @@
 // What /proc tells of a running process: the signals it blocks and holds, whether its threads
-// sleep, the processor time it used. Tests wait on these instead of sleeping for a while.
+// sleep, the processor time a named thread used. Tests wait on these instead of sleeping.
 #pragma once
 #include <sys/types.h>
 
@@ -40,8 +40,7 @@ class ProcessProbe {
     const std::string task = task_named(name);
     return !task.empty() && state_of(task) == 'S';
   }
-  // The processor time used so far, in clock ticks: by the process, or by the thread of that name.
-  long long processor_ticks() const { return ticks_in("/proc/" + std::to_string(pid_) + "/stat"); }
+  // The processor time the thread of that name has used so far, in clock ticks; -1 before it starts.
   long long thread_ticks(std::string_view name) const {
     const std::string task = task_named(name);
     return task.empty() ? -1 : ticks_in(task + "/stat");
